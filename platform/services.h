@@ -1,0 +1,31 @@
+#pragma once
+// The services one backend (SDL for play, headless for tests) provides to the
+// game. The backend installs them once at start-up; game code reaches them only
+// through the narrow headers of this folder (clock.h, window.h, sound.h, ...).
+
+namespace platform {
+
+class Clock;
+class MessageBoxes;
+class WindowSystem;
+class AudioSystem;
+class Launcher;
+class CredentialPrompt;
+class ScoreDialogs;
+
+struct Services {
+    Clock* clock = nullptr;
+    MessageBoxes* messageBoxes = nullptr;
+    WindowSystem* windows = nullptr;
+    AudioSystem* audio = nullptr;
+    Launcher* launcher = nullptr;
+    CredentialPrompt* credentials = nullptr;
+    ScoreDialogs* scoreDialogs = nullptr;
+};
+
+// Replaces the installed services and returns the previous set, so a test can
+// put back what it found.
+Services InstallServices(const Services& services);
+const Services& GetServices();
+
+} // namespace platform
