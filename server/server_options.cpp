@@ -1,0 +1,94 @@
+#include "server/server_options.h"
+
+#include <algorithm>
+
+namespace scored {
+namespace {
+
+bool ParsePort(const std::string& text, int& port) {
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    port = std::stoi(text);
+    return port <= 65535;
+}
+
+// HOST:PORT, with an IPv6 host in brackets: [::1]:8765.
+bool ParseListen(const std::string& text, ServerOptions& options, std::string& error) {
+    size_t colon = text.rfind(':');
+    std::string host = colon == std::string::npos ? "" : text.substr(0, colon);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    if (host.empty() || !ParsePort(text.substr(colon + 1), options.port)) {
+        error = "--listen wants HOST:PORT with a port from 0 to 65535, not \"" + text + "\"";
+        return false;
+    }
+    options.host = host;
+    return true;
+}
+
+} // namespace
+
+std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>& args,
+                                                  const char* xdgDataHome, const char* home,
+                                                  std::string& error) {
+    ServerOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            inlineValue = true;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg != "--listen" && arg != "--db") {
+            error = "unknown argument \"" + args[i] + "\"";
+            return std::nullopt;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (arg == "--listen" && !ParseListen(value, options, error)) {
+            return std::nullopt;
+        }
+        if (arg == "--db") {
+            if (value.empty()) {
+                error = "--db needs a file name";
+                return std::nullopt;
+            }
+            options.database = value;
+        }
+    }
+    if (options.database.empty()) {
+        options.database = DefaultDatabase(xdgDataHome, home);
+        if (options.database.empty() && !options.help) {
+            error = "neither XDG_DATA_HOME nor HOME is set; give the database with --db PATH";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::string ServerOptions::DefaultDatabase(const char* xdgDataHome, const char* home) {
+    const char* tail = "/kirikaze/scores.db";
+    if (xdgDataHome && xdgDataHome[0] == '/') {
+        return std::string(xdgDataHome) + tail;
+    }
+    if (home && home[0] != '\0') {
+        return std::string(home) + "/.local/share" + tail;
+    }
+    return "";
+}
+
+} // namespace scored

@@ -1,0 +1,33 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scored {
+
+// How the server was asked to run, from its command line and environment.
+struct ServerOptions {
+    static constexpr const char* kUsage =
+        "usage: kirikaze-scored [--listen HOST:PORT] [--db PATH]\n"
+        "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8765; port 0 picks a "
+        "free one)\n"
+        "  --db PATH           database file (default $XDG_DATA_HOME/kirikaze/scores.db)\n";
+
+    std::string host = "127.0.0.1";
+    int port = 8765;
+    std::string database;
+    bool help = false;
+
+    // Nothing, with the reason in error, for an unknown option, a missing
+    // value or a bad address. xdgDataHome and home are the environment's
+    // values, null when unset.
+    static std::optional<ServerOptions> Parse(const std::vector<std::string>& args,
+                                              const char* xdgDataHome, const char* home,
+                                              std::string& error);
+
+    // $XDG_DATA_HOME/kirikaze/scores.db, or ~/.local/share/... when that is
+    // unset or not absolute; empty when neither gives a folder.
+    static std::string DefaultDatabase(const char* xdgDataHome, const char* home);
+};
+
+} // namespace scored
