@@ -31,6 +31,7 @@ struct Worker {
 void Submit(int port, int id, Clock::time_point until, Worker& w) {
     httplib::Client client("127.0.0.1", port);
     client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
     for (int i = 0; Clock::now() < until; ++i) {
         std::string name = "load" + std::to_string(id) + "-" + std::to_string(i);
         std::string path = "/game/kirikaze/GameSet.asp?aria=Japan&name=" + name +
