@@ -22,8 +22,8 @@ int Fail(const std::string& message, int code) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
-    auto options =
-        scored::ServerOptions::Parse(args, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), error);
+    auto options = scored::ServerOptions::Parse(args, std::getenv("XDG_DATA_HOME"),
+                                                std::getenv("HOME"), error);
     if (!options) {
         std::fprintf(stderr, "kirikaze-scored: %s\n%s", error.c_str(),
                      scored::ServerOptions::kUsage);
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
         server.Stop();
     });
 
-    std::string host = options->host.find(':') == std::string::npos ? options->host
-                                                                     : "[" + options->host + "]";
+    std::string host =
+        options->host.find(':') == std::string::npos ? options->host : "[" + options->host + "]";
     std::printf("kirikaze-scored: listening on http://%s:%d%s (database %s)\n", host.c_str(),
                 server.Port(), std::string(scored::ScoreServer::kResultPath).c_str(),
                 options->database.c_str());

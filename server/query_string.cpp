@@ -49,7 +49,8 @@ std::vector<QueryString::Field> QueryString::Parse(std::string_view query) {
         }
         size_t eq = part.find('=');
         std::string_view key = part.substr(0, eq);
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : part.substr(eq + 1);
+        std::string_view value =
+            eq == std::string_view::npos ? std::string_view() : part.substr(eq + 1);
         fields.emplace_back(Decode(key), Decode(value));
     }
     return fields;

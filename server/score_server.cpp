@@ -60,8 +60,8 @@ std::string WhyBindFails(const std::string& host, int port) {
 
 std::vector<std::string> StoredLines(const Submission& s, const Standing& standing) {
     return {"記録しました。", std::string(ScorePages::LevelName(s.level)) + "で " +
-                                 std::to_string(standing.total) + " 件中 " +
-                                 std::to_string(standing.rank) + " 位です。"};
+                                  std::to_string(standing.total) + " 件中 " +
+                                  std::to_string(standing.rank) + " 位です。"};
 }
 
 } // namespace
@@ -77,19 +77,27 @@ ScoreServer::ScoreServer(ScoreStore& store)
         res.set_header("Cache-Control", "no-store");
         res.set_content(reply.body, reply.contentType.c_str());
     };
-    m_http->Get(std::string(kSubmitPath), [this, send](const httplib::Request& req,
-                                                        httplib::Response& res) {
-        send(res, Submit(QueryString::Of(req.target)));
-    });
-    m_http->Get(std::string(kResultPath),
-                [this, send](const httplib::Request&, httplib::Response& res) {
-                    res.set_header("Content-Security-Policy",
-                                   "default-src 'none'; style-src 'unsafe-inline'");
-                    send(res, Results());
+    m_http->Get(std::string(kSubmitPath),
+                [this, send](const httplib::Request& req, httplib::Response& res) {
+                    // The library answers HEAD through GET handlers; a HEAD must
+                    // not store a result whose answer nobody reads.
+                    if (req.method == "HEAD") {
+                        res.status = 405;
+                        res.set_header("Allow", "GET");
+                        return;
+                    }
+                    send(res, Submit(QueryString::Of(req.target)));
                 });
+    m_http->Get(std::string(kResultPath), [this, send](const httplib::Request&,
+                                                       httplib::Response& res) {
+        res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+        send(res, Results());
+    });
 }
 
-ScoreServer::~ScoreServer() { Stop(); }
+ScoreServer::~ScoreServer() {
+    Stop();
+}
 
 bool ScoreServer::Bind(const std::string& host, int port, std::string& error) {
     if (port == 0) {
@@ -122,7 +130,9 @@ void ScoreServer::Stop() {
     m_http->stop();
 }
 
-bool ScoreServer::IsRunning() const { return m_http->is_running(); }
+bool ScoreServer::IsRunning() const {
+    return m_http->is_running();
+}
 
 Reply ScoreServer::Submit(std::string_view query) {
     std::variant<Submission, Refusal> checked = Submission::FromQuery(query);
@@ -135,8 +145,9 @@ Reply ScoreServer::Submit(std::string_view query) {
     if (!standing) {
         std::fprintf(stderr, "kirikaze-scored: cannot store a result: %s\n", error.c_str());
         return {503, kAnswerType,
-                ScorePages::Answer({"記録できませんでした。",
-                                    "サーバーで保存できませんでした。時間をおいて送り直してください。"})};
+                ScorePages::Answer(
+                    {"記録できませんでした。",
+                     "サーバーで保存できませんでした。時間をおいて送り直してください。"})};
     }
     return {200, kAnswerType, ScorePages::Answer(StoredLines(submission, *standing))};
 }

@@ -93,8 +93,8 @@ std::unique_ptr<ScoreStore> ScoreStore::Open(const std::string& path, std::strin
         return nullptr;
     }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<ScoreStore> store(new ScoreStore(db));
     if (rc != SQLITE_OK) {
         error = "cannot open " + path + ": " + store->LastError();
@@ -122,7 +122,9 @@ std::unique_ptr<ScoreStore> ScoreStore::Open(const std::string& path, std::strin
     return store;
 }
 
-ScoreStore::~ScoreStore() { sqlite3_close_v2(m_db); }
+ScoreStore::~ScoreStore() {
+    sqlite3_close_v2(m_db);
+}
 
 std::string ScoreStore::LastError() const {
     return m_db ? sqlite3_errmsg(m_db) : "out of memory";
@@ -137,7 +139,8 @@ std::optional<Standing> ScoreStore::Add(const Submission& result, std::string& e
     Standing standing;
     bool ok = false;
     {
-        Statement insert(m_db, "INSERT INTO results (area, name, level, score) VALUES (?, ?, ?, ?)");
+        Statement insert(m_db,
+                         "INSERT INTO results (area, name, level, score) VALUES (?, ?, ?, ?)");
         Statement better(m_db, "SELECT COUNT(*) FROM results WHERE level = ? AND score < ?");
         Statement total(m_db, "SELECT COUNT(*) FROM results WHERE level = ?");
         ok = insert.Ok() && better.Ok() && total.Ok() && insert.Bind(1, result.area) &&

@@ -27,7 +27,9 @@ constexpr std::array<FieldInfo, 5> kFields = {{
 
 enum Field { kArea, kName, kMode, kLevel, kScore };
 
-Refusal Refuse(std::string reason) { return Refusal{std::move(reason)}; }
+Refusal Refuse(std::string reason) {
+    return Refusal{std::move(reason)};
+}
 
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -40,8 +42,8 @@ std::optional<int> CountPrintable(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
         auto lead = static_cast<unsigned char>(utf8[i]);
         bool c0 = lead < 0x20 || lead == 0x7F;
-        bool c1 = lead == 0xC2 && i + 1 < utf8.size() &&
-                  static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        bool c1 =
+            lead == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
         if (c0 || c1) {
             return std::nullopt;
         }

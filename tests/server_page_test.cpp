@@ -4,7 +4,9 @@ namespace {
 
 using server_test::ScoreServerTest;
 
-size_t Find(const std::string& page, const std::string& what) { return page.find(what); }
+size_t Find(const std::string& page, const std::string& what) {
+    return page.find(what);
+}
 
 TEST_F(ScoreServerTest, ResultPageEscapesWhatPlayersTyped) {
     const std::string name = "<script>alert(\"x\")</script>&'";
@@ -47,9 +49,9 @@ TEST_F(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
     };
     const Sent sent[] = {{"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 9999}};
     for (const Sent& s : sent) {
-        ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Spain", s.name, s.level, s.score))
-                      ->status,
-                  200);
+        ASSERT_EQ(
+            m_server.Submit(server_test::SubmitQuery("Spain", s.name, s.level, s.score))->status,
+            200);
     }
     std::string page = m_server.ResultPage();
     size_t easy = Find(page, "<h2>イージー</h2>");

@@ -39,8 +39,8 @@ TEST(ScoreRank, RankOnTheLevelOfTheSubmission) {
         for (const Result& r : c.before) {
             ASSERT_TRUE(server.Submit(server_test::SubmitQuery("Japan", "x", r.level, r.score)));
         }
-        auto res = server.Submit(server_test::SubmitQuery("Japan", "me", c.mine.level,
-                                                          c.mine.score));
+        auto res =
+            server.Submit(server_test::SubmitQuery("Japan", "me", c.mine.level, c.mine.score));
         ASSERT_TRUE(res);
         EXPECT_EQ(server_test::MessageLines(res->body),
                   (std::vector<std::string>{"記録しました。", c.message}));

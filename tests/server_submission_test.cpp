@@ -1,5 +1,6 @@
 #include "server_fixture.h"
 
+#include <sqlite3.h>
 #include <string>
 
 namespace {
@@ -138,6 +139,34 @@ TEST_F(ScoreServerTest, SoundSubmissionsAreStoredExactlyAsSent) {
         }
         EXPECT_EQ(found, 1);
     }
+}
+
+TEST_F(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
+    // Another hand takes the table away under the running server.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((m_dir.Path() + "/scores.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE results", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    auto res = m_server.Submit(kValid);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 503);
+    EXPECT_EQ(server_test::MessageLines(res->body),
+              (std::vector<std::string>{
+                  "記録できませんでした。",
+                  "サーバーで保存できませんでした。時間をおいて送り直してください。"}));
+    auto page = m_server.Get(std::string(scored::ScoreServer::kResultPath));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 503);
+    EXPECT_NE(page->body.find("記録を読み込めませんでした。"), std::string::npos);
+}
+
+TEST_F(ScoreServerTest, HeadRequestStoresNothing) {
+    httplib::Client client("127.0.0.1", m_server.Port());
+    auto res = client.Head((std::string(scored::ScoreServer::kSubmitPath) + "?" + kValid).c_str());
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 405);
+    EXPECT_EQ(m_server.Rows(), 0);
 }
 
 } // namespace

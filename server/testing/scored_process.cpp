@@ -105,7 +105,9 @@ bool ScoredProcess::Start(const std::string& binary, const std::vector<std::stri
     return false;
 }
 
-ScoredProcess::~ScoredProcess() { Stop(SIGKILL); }
+ScoredProcess::~ScoredProcess() {
+    Stop(SIGKILL);
+}
 
 int ScoredProcess::Stop(int signal) {
     if (m_pid < 0) {
@@ -120,8 +122,7 @@ int ScoredProcess::Stop(int signal) {
 }
 
 ScoredProcess::Finished ScoredProcess::Run(const std::string& binary,
-                                           const std::vector<std::string>& args,
-                                           int timeoutMs) {
+                                           const std::vector<std::string>& args, int timeoutMs) {
     Finished finished;
     int output = -1;
     pid_t pid = Spawn(binary, args, output);

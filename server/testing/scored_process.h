@@ -10,14 +10,14 @@ namespace scored {
 class ScoredProcess {
 public:
     struct Finished {
-        int exitCode = -1; // -1 when it did not exit on its own in time
+        int exitCode = -1;  // -1 when it did not exit on its own in time
         std::string output; // stdout and stderr together
     };
 
     // Starts the binary and waits (at most timeoutMs) until it says where it
     // listens; false, with its output or the reason in error, otherwise.
-    bool Start(const std::string& binary, const std::vector<std::string>& args,
-               std::string& error, int timeoutMs = 10000);
+    bool Start(const std::string& binary, const std::vector<std::string>& args, std::string& error,
+               int timeoutMs = 10000);
     ~ScoredProcess();
 
     int Port() const { return m_port; }
