@@ -1,7 +1,28 @@
-// Placeholder entry point until the SDL backend lands.
-#include <cstdio>
+// The process entry for play: the SDL services, then the game.
+#include "platform/sdl/sdl_system.h"
+#include "shell/KirikazeJApp.h"
 
-int main() {
-    std::puts("kirikazeJ");
-    return 0;
+#include <string>
+
+namespace {
+
+// The application's name is the executable's file name without extension.
+std::string AppName(const char* argv0) {
+    std::string name = argv0 ? argv0 : "";
+    if (const size_t slash = name.rfind('/'); slash != std::string::npos) {
+        name.erase(0, slash + 1);
+    }
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+        name.erase(dot);
+    }
+    return name.empty() ? "kirikazeJ" : name;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    platform::sdl::SdlSystem system;
+    CKirikazeJApp app(AppName(argc > 0 ? argv[0] : nullptr));
+    app.InitInstance();
+    return app.ExitCode();
 }

@@ -1,0 +1,42 @@
+#include "platform/files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace platform {
+
+std::string GetCurrentDir() {
+    // Grow the buffer until the path fits: there is no fixed limit to obey.
+    std::vector<char> buffer(512);
+    while (true) {
+        if (getcwd(buffer.data(), buffer.size())) {
+            return std::string(buffer.data());
+        }
+        if (errno != ERANGE || buffer.size() > (1u << 24)) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string MapPath(const std::string& gamePath) {
+    std::string path = gamePath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+bool FileExists(const std::string& gamePath) {
+    struct stat info {};
+    return stat(MapPath(gamePath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& gamePath) {
+    struct stat info {};
+    return stat(MapPath(gamePath).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace platform

@@ -1,0 +1,47 @@
+#include "platform/headless/headless_system.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace platform::headless {
+
+HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
+    m_services.clock = &m_clock;
+    m_services.messageBoxes = &m_boxes;
+    m_services.windows = &m_windows;
+    m_services.launcher = &m_launches;
+    m_previous = InstallServices(m_services);
+
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+        m_hadConfigHome = true;
+        m_oldConfigHome = old;
+    }
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::string pattern = (base / "kirikazeJ-config-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+        m_configHome = pattern;
+        setenv("XDG_CONFIG_HOME", m_configHome.c_str(), 1);
+    }
+}
+
+HeadlessSystem::~HeadlessSystem() {
+    InstallServices(m_previous);
+    if (m_hadConfigHome) {
+        setenv("XDG_CONFIG_HOME", m_oldConfigHome.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    if (!m_configHome.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_configHome, ignored);
+    }
+}
+
+void HeadlessSystem::Reinstall(const Services& services) {
+    m_services = services;
+    InstallServices(m_services);
+}
+
+} // namespace platform::headless

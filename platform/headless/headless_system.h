@@ -1,0 +1,52 @@
+#pragma once
+#include "platform/headless/headless_window.h"
+#include "platform/headless/recorded_launches.h"
+#include "platform/headless/recorded_message_boxes.h"
+#include "platform/headless/virtual_clock.h"
+#include "platform/services.h"
+
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+// Everything the game needs from a platform, without a screen or a sound card:
+// installs itself on construction and puts back the previous services when it
+// goes. While it lives, XDG_CONFIG_HOME points into a fresh temporary folder,
+// so no test ever touches the player's own settings.
+class HeadlessSystem {
+public:
+    explicit HeadlessSystem(uint32_t startTick = 0);
+    ~HeadlessSystem();
+    HeadlessSystem(const HeadlessSystem&) = delete;
+    HeadlessSystem& operator=(const HeadlessSystem&) = delete;
+
+    VirtualClock& Clock() { return m_clock; }
+    RecordedMessageBoxes& MessageBoxes() { return m_boxes; }
+    RecordedLaunches& Launches() { return m_launches; }
+    HeadlessWindowSystem& Windows() { return m_windows; }
+    // The window the game has open; null when none is.
+    HeadlessWindow* Window() const { return m_windows.Current(); }
+    // What the next window plays when the game runs it modally.
+    void SetScript(std::vector<HeadlessWindow::Step> script) {
+        m_windows.SetNextScript(std::move(script));
+    }
+    // The temporary folder standing in for the user's config folder.
+    const std::string& ConfigHome() const { return m_configHome; }
+    // The installed table, for adding services built elsewhere.
+    const Services& Installed() const { return m_services; }
+    void Reinstall(const Services& services);
+
+private:
+    VirtualClock m_clock;
+    RecordedMessageBoxes m_boxes;
+    RecordedLaunches m_launches;
+    HeadlessWindowSystem m_windows{m_clock};
+    Services m_services;
+    Services m_previous;
+    std::string m_configHome;
+    std::string m_oldConfigHome;
+    bool m_hadConfigHome = false;
+};
+
+} // namespace platform::headless

@@ -1,0 +1,33 @@
+#include "platform/sdl/sdl_system.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace platform::sdl {
+
+SdlSystem::SdlSystem() {
+    // SDL turns SIGINT and SIGTERM into a quit event, which ends the game the
+    // same way as closing its window.
+    m_ready = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    if (!m_ready) {
+        std::fprintf(stderr, "kirikazeJ: cannot start SDL video: %s\n", SDL_GetError());
+    }
+    m_services.clock = &m_clock;
+    m_services.messageBoxes = &m_boxes;
+    m_services.windows = &m_windows;
+    m_services.launcher = &m_launcher;
+    m_previous = InstallServices(m_services);
+}
+
+SdlSystem::~SdlSystem() {
+    InstallServices(m_previous);
+    SDL_Quit();
+}
+
+void SdlSystem::Reinstall(const Services& services) {
+    m_services = services;
+    InstallServices(m_services);
+}
+
+} // namespace platform::sdl

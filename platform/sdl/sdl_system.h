@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/clock.h"
+#include "platform/sdl/sdl_message_boxes.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+
+namespace platform::sdl {
+
+// The services for play: SDL video and events, the steady clock, SDL message
+// boxes and the POSIX launcher. Installs them while it lives.
+class SdlSystem {
+public:
+    SdlSystem();
+    ~SdlSystem();
+    SdlSystem(const SdlSystem&) = delete;
+    SdlSystem& operator=(const SdlSystem&) = delete;
+
+    // False when SDL could not start its video; the reason went to stderr.
+    bool Ready() const { return m_ready; }
+    const Services& Installed() const { return m_services; }
+    void Reinstall(const Services& services);
+
+private:
+    bool m_ready = false;
+    SteadyClock m_clock;
+    SdlWindowSystem m_windows;
+    SdlMessageBoxes m_boxes{m_windows};
+    PosixLauncher m_launcher;
+    Services m_services;
+    Services m_previous;
+};
+
+} // namespace platform::sdl

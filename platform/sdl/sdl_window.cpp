@@ -1,0 +1,160 @@
+#include "platform/sdl/sdl_window.h"
+
+#include "platform/clock.h"
+#include "platform/sdl/sdl_keys.h"
+
+#include <cstdio>
+
+namespace platform::sdl {
+
+namespace {
+
+// Without a timer the loop still wakes now and then.
+constexpr uint32_t kIdleWaitMs = 1000;
+
+SDL_Surface* SurfaceOf(const PixelImage& image) {
+    if (image.Empty()) {
+        return nullptr;
+    }
+    return SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(image.pixels.data()),
+                                              image.width, image.height, 32, image.width * 4,
+                                              SDL_PIXELFORMAT_ARGB8888);
+}
+
+} // namespace
+
+SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& spec, WindowEvents& events,
+                     SdlWindowSystem& system)
+    : m_window(window), m_events(events), m_system(system), m_canvas(spec.width, spec.height) {
+    if (SDL_Surface* icon = SurfaceOf(spec.icon)) {
+        SDL_SetWindowIcon(m_window, icon);
+        SDL_FreeSurface(icon);
+    }
+    m_system.m_owner = m_window;
+}
+
+SdlWindow::~SdlWindow() {
+    if (m_system.m_owner == m_window) {
+        m_system.m_owner = nullptr;
+    }
+    if (m_window) {
+        SDL_DestroyWindow(m_window);
+    }
+}
+
+void SdlWindow::SetTimer(int timerId, uint32_t periodMs) {
+    m_timer.Start(timerId, periodMs, GetTickCount());
+}
+
+bool SdlWindow::IsMinimized() const {
+    return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void SdlWindow::End(WindowEnd reason, int result) {
+    if (m_ending) {
+        return;
+    }
+    m_ending = true;
+    m_endReason = reason;
+    m_result = result;
+}
+
+void SdlWindow::Destroy() {
+    if (m_destroyed) {
+        return;
+    }
+    m_destroyed = true;
+    m_ending = true;
+    m_events.OnWindowDestroy();
+    if (m_system.m_owner == m_window) {
+        m_system.m_owner = nullptr;
+    }
+    SDL_DestroyWindow(m_window);
+    m_window = nullptr;
+}
+
+void SdlWindow::HandleEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT: // the last window closed, or SIGINT / SIGTERM
+        End(WindowEnd::Closed, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            End(WindowEnd::Closed, 0);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_SHOWN:
+            m_repaint = true;
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_KEYUP:
+        if (const int vk = VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
+                                             event.key.keysym.mod)) {
+            m_events.OnWindowKeyUp(vk);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlWindow::Present() {
+    SDL_Surface* target = SDL_GetWindowSurface(m_window);
+    SDL_Surface* source = SurfaceOf(m_canvas.Pixels());
+    if (target && source) {
+        SDL_BlitSurface(source, nullptr, target, nullptr);
+        SDL_UpdateWindowSurface(m_window);
+    }
+    if (source) {
+        SDL_FreeSurface(source);
+    }
+}
+
+int SdlWindow::RunModal() {
+    while (!m_ending) {
+        uint32_t wait = kIdleWaitMs;
+        if (m_repaint) {
+            wait = 0;
+        } else if (m_timer.Running()) {
+            wait = m_timer.Remaining(GetTickCount());
+        }
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
+            HandleEvent(event);
+            while (!m_ending && SDL_PollEvent(&event)) {
+                HandleEvent(event);
+            }
+        }
+        // Only one tick however long the handlers took: missed ones are gone.
+        if (!m_ending && m_timer.TakeDue(GetTickCount())) {
+            m_events.OnWindowTick(m_timer.Id());
+        }
+        if (!m_ending && m_repaint) {
+            m_repaint = false;
+            m_events.OnWindowPaint();
+            Present();
+        }
+    }
+    Destroy();
+    return m_result;
+}
+
+std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec,
+                                                          WindowEvents& events) {
+    SDL_Window* window =
+        SDL_CreateWindow(spec.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         spec.width, spec.height, SDL_WINDOW_SHOWN);
+    if (!window) {
+        std::fprintf(stderr, "kirikazeJ: cannot open the window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    return std::make_unique<SdlWindow>(window, spec, events, *this);
+}
+
+} // namespace platform::sdl

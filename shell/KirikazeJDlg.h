@@ -1,0 +1,82 @@
+#pragma once
+#include "platform/draw.h"
+#include "platform/pixels.h"
+#include "platform/window.h"
+#include "shell/KirikazeReg.h"
+
+#include <memory>
+#include <string>
+
+class CSceenMenu;
+class CSceenGame;
+
+// The main window: owns the one current scene, drives it with the 100 ms frame
+// tick, routes key releases to it and carries out what it asks for.
+class CKirikazeJDlg : public platform::WindowEvents {
+public:
+    enum { IDOK = 1 };
+
+    CKirikazeJDlg();
+    ~CKirikazeJDlg() override;
+    CKirikazeJDlg(const CKirikazeJDlg&) = delete;
+    CKirikazeJDlg& operator=(const CKirikazeJDlg&) = delete;
+
+    // Opens the window and starts the game in it, unless already done; then
+    // runs until the game ends. -1 when no window could be opened.
+    int DoModal();
+    // Opens the window and runs the start-up; false when no window opened.
+    bool Create();
+
+    // What the scenes use of the window.
+    platform::Window* GetPlatformWindow() const { return m_pWnd.get(); }
+    platform::Canvas* GetCanvas() const;
+    platform::Rect GetClientRect() const;
+    // The scene wants to be drawn again soon (requests before it make one).
+    void RequestRepaint();
+
+    // Window messages.
+    bool OnInitDialog();
+    void OnPaint();
+    const platform::PixelImage& OnQueryDragIcon() const { return m_hIcon; }
+    void OnTimer(unsigned nIDEvent);
+    void OnKeyUp(unsigned nChar);
+    void OnOK() {} // Enter never closes the window
+    bool DestroyWindow();
+
+    bool ChangeScene(int nScene, int nArg);
+    void ReleaseScenes();
+    bool RunUpdater(std::string strFile, std::string strServerPath, std::string strAppTitle);
+    std::string GetCurrentDir();
+    // The online score table on the configured score server.
+    std::string ScoreTableAddress() const;
+
+    int m_nScene = 0; // 0 none (only inside a scene change), 1 menu, 2 duel
+    CSceenMenu* m_pSceenMenu = nullptr;
+    CSceenGame* m_pSceenGame = nullptr;
+    CKirikazeReg m_reg;
+    std::string m_strDataDir;
+    platform::PixelImage m_hIcon;
+
+private:
+    // platform::WindowEvents
+    void OnWindowTick(int timerId) override;
+    void OnWindowKeyUp(int vk) override;
+    void OnWindowPaint() override;
+    void OnWindowDestroy() override;
+
+    void Frame();
+    void EndDialog(int result);
+    void OpenScoreTable();
+    // A won and confirmed duel: where the score is offered for submission.
+    void OfferScoreSubmission();
+    void ReportMissingData() const;
+    void PaintIcon();
+    // Every call into a scene goes through here, so that a tick arriving
+    // inside it (a message box's own loop) knows to leave the scene alone.
+    template <class Call> void InScene(Call call);
+
+    std::unique_ptr<platform::Window> m_pWnd;
+    int m_nSceneCalls = 0; // scene handlers running right now
+    bool m_bInFrame = false;
+    bool m_bDestroyed = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// A whole game on the headless backend, started in a data folder of its own.
+#include "platform/headless/headless_system.h"
+#include "platform/keys.h"
+#include "resources/texts.h"
+#include "scenes/SceenGame.h"
+#include "scenes/SceenMenu.h"
+#include "shell/KirikazeJApp.h"
+#include "shell/KirikazeJDlg.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace kztest {
+
+// Runs the game in a fresh working folder (with a sound folder unless told
+// otherwise) and puts the old one back afterwards.
+class WorkingFolder {
+public:
+    WorkingFolder(const std::filesystem::path& path, bool withSound)
+        : m_old(std::filesystem::current_path()) {
+        std::filesystem::create_directories(path);
+        if (withSound) {
+            std::filesystem::create_directories(path / "sound");
+        }
+        std::filesystem::current_path(path);
+    }
+    ~WorkingFolder() { std::filesystem::current_path(m_old); }
+
+private:
+    std::filesystem::path m_old;
+};
+
+struct Game {
+    explicit Game(bool withSound = true, uint32_t startTick = 1000)
+        : system(startTick),
+          folder(std::filesystem::path(system.ConfigHome()) / "data", withSound) {
+        app.SetRegistryKey(texts::kCompanyKey);
+    }
+
+    // Opens the main window and runs its start-up, as DoModal would.
+    platform::headless::HeadlessWindow& Start() {
+        dlg = std::make_unique<CKirikazeJDlg>();
+        dlg->Create();
+        return *system.Window();
+    }
+
+    std::filesystem::path SettingsFile() const {
+        return std::filesystem::path(system.ConfigHome()) / "velsoft/kirikazeJ/settings.ini";
+    }
+    std::string DataDir() const { return std::filesystem::current_path().string(); }
+
+    platform::headless::HeadlessSystem system;
+    WorkingFolder folder;
+    CKirikazeJApp app{"kirikazeJ"};
+    std::unique_ptr<CKirikazeJDlg> dlg;
+};
+
+} // namespace kztest
