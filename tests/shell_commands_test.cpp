@@ -177,7 +177,14 @@ TEST(Shell, KeysGoToTheCurrentSceneAndItIsRedrawn) {
     window.ReleaseKey(VK_UP);
     ASSERT_EQ(canvas.TextLog().size(), 7u);
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(canvas.TextLog()[i].fg, i == 1 ? 0xFFFF00u : 0xFFFFFFu) << i;
+        const auto& draw = canvas.TextLog()[i];
+        EXPECT_EQ(draw.text, texts::kMenuItems[i]);
+        EXPECT_EQ(draw.fg, i == 1 ? 0xFFFF00u : 0xFFFFFFu) << i;
+        EXPECT_EQ(draw.bg, 0u);
+        EXPECT_EQ(draw.x, 10);
+        EXPECT_EQ(draw.y, 10 + 80 * i);
+        EXPECT_EQ(draw.pixelHeight, 53) << "40 points";
+        EXPECT_LE(draw.y + draw.extent.cy, 570) << "fits the window";
     }
 }
 
@@ -243,6 +250,53 @@ TEST(Shell, WhileMinimisedOnlyTheIconIsPainted) {
     window.SetMinimized(false);
     EXPECT_EQ(canvas.TextLog().size(), 7u) << "restored: the menu again";
     EXPECT_EQ(canvas.ColorAt(x, y), 0u);
+}
+
+TEST(Shell, NestedTicksNeverChangeTheSceneWhoseHandlerIsRunning) {
+    // A modal box opened inside the menu's key handler (after it has set its
+    // command) keeps the ticks coming: they must leave the menu alone.
+    Game game;
+    auto& window = game.Start();
+    CKirikazeJDlg& dlg = *game.dlg;
+    CSceenMenu* menu = dlg.m_pSceenMenu;
+    window.ReleaseKey(VK_DOWN);
+    bool nested = false;
+    window.OnNextRepaintRequest([&] {
+        nested = true;
+        window.Ticks(3);
+        EXPECT_EQ(dlg.m_nScene, 1);
+        EXPECT_EQ(dlg.m_pSceenMenu, menu) << "still the menu whose handler runs";
+        EXPECT_EQ(menu->m_nCommand, 1) << "the command waits for a tick of its own";
+    });
+    window.ReleaseKey(VK_SPACE);
+    ASSERT_TRUE(nested);
+    window.Tick();
+    EXPECT_EQ(dlg.m_nScene, 2) << "acted on at the next ordinary tick";
+    EXPECT_EQ(dlg.m_pSceenGame->m_nLevel, 2);
+}
+
+TEST(Shell, NestedTicksInsideTheFrameKeepTheDuelButActOnNoCommand) {
+    // A modal window opened by the frame itself (as the score dialog will be)
+    // keeps the duel running; a command it sets is acted on afterwards.
+    Game game;
+    auto& window = game.Start();
+    CKirikazeJDlg& dlg = *game.dlg;
+    window.ReleaseKey(VK_SPACE);
+    CSceenGame* duel = nullptr;
+    window.OnNextRepaintRequest([&] {
+        duel = dlg.m_pSceenGame;
+        ASSERT_NE(duel, nullptr);
+        duel->m_nCommand = 0;
+        window.Ticks(2);
+        window.ReleaseKey(VK_ESCAPE);
+        EXPECT_EQ(dlg.m_pSceenGame, duel) << "not released while the frame runs";
+        EXPECT_EQ(duel->m_nCommand, 0);
+    });
+    window.Tick(); // the menu's command: change to the duel, which asks for a paint
+    ASSERT_NE(duel, nullptr);
+    EXPECT_EQ(dlg.m_nScene, 2);
+    window.Tick();
+    EXPECT_EQ(dlg.m_nScene, 1);
 }
 
 } // namespace

@@ -23,6 +23,15 @@ void HeadlessWindow::SetTimer(int timerId, uint32_t periodMs) {
     m_timer.Start(timerId, periodMs, m_clock.TickCount());
 }
 
+void HeadlessWindow::RequestRepaint() {
+    m_repaint = true;
+    if (m_repaintHook) {
+        auto hook = std::move(m_repaintHook);
+        m_repaintHook = nullptr;
+        hook();
+    }
+}
+
 void HeadlessWindow::End(WindowEnd reason, int result) {
     if (m_ending) {
         return;

@@ -37,7 +37,7 @@ public:
     // Window
     Canvas& GetCanvas() override { return m_canvas; }
     void SetTimer(int timerId, uint32_t periodMs) override;
-    void RequestRepaint() override { m_repaint = true; }
+    void RequestRepaint() override;
     bool IsMinimized() const override { return m_minimized; }
     int RunModal() override;
     void EndModal(int result) override { End(WindowEnd::Ended, result); }
@@ -62,6 +62,10 @@ public:
     // The window manager's close button (or SIGINT / SIGTERM).
     void Close() { End(WindowEnd::Closed, 0); }
     void SetMinimized(bool minimized);
+    // Runs once, at the next repaint request, inside the game's handler that
+    // asks for it: the place where a modal box opened by that handler would
+    // run its own loop (and deliver nested ticks, with Tick).
+    void OnNextRepaintRequest(std::function<void()> hook) { m_repaintHook = std::move(hook); }
 
     bool Ending() const { return m_ending; }
     bool Destroyed() const { return m_destroyed; }
@@ -86,6 +90,7 @@ private:
     Canvas m_canvas;
     TickTimer m_timer;
     std::vector<Step> m_script;
+    std::function<void()> m_repaintHook;
     bool m_repaint = false;
     bool m_minimized = false;
     bool m_ending = false;
