@@ -1,0 +1,36 @@
+#include "platform/headless/headless_audio.h"
+
+#include "platform/mixer.h"
+#include "platform/mixer_device.h"
+#include "platform/mixer_listener.h"
+
+#include <vector>
+
+namespace platform::headless {
+
+HeadlessAudio::HeadlessAudio() : HeadlessAudio(Options{}) {}
+
+HeadlessAudio::HeadlessAudio(Options options)
+    : m_options(options), m_mixer(std::make_shared<Mixer>(options.rate)),
+      m_listener(std::make_shared<MixerListener>()) {}
+
+HeadlessAudio::~HeadlessAudio() = default;
+
+std::shared_ptr<AudioDevice> HeadlessAudio::CreateDevice() {
+    if (!m_options.hasDevice) {
+        return nullptr;
+    }
+    return std::make_shared<MixerDevice>(m_mixer, m_listener);
+}
+
+RenderedAudio HeadlessAudio::Render(uint32_t frames) {
+    std::vector<float> out(2 * size_t{frames});
+    m_mixer->Render(out.data(), frames);
+    return RenderedAudio(std::move(out), m_mixer->OutputRate());
+}
+
+RenderedAudio HeadlessAudio::RenderMs(uint32_t ms) {
+    return Render(static_cast<uint32_t>(uint64_t{ms} * m_mixer->OutputRate() / 1000));
+}
+
+} // namespace platform::headless

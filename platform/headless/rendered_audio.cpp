@@ -1,0 +1,102 @@
+#include "platform/headless/rendered_audio.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace platform::headless {
+
+RenderedAudio::RenderedAudio(std::vector<float> interleaved, uint32_t rate)
+    : m_samples(std::move(interleaved)), m_rate(rate) {
+    m_samples.resize(m_samples.size() / 2 * 2);
+}
+
+float RenderedAudio::Sample(Channel channel, uint32_t frame) const {
+    return m_samples[2 * size_t{frame} + static_cast<size_t>(channel)];
+}
+
+double RenderedAudio::EnergyDb(Channel channel) const {
+    double sum = 0.0;
+    for (uint32_t i = 0; i < Frames(); ++i) {
+        double s = Sample(channel, i);
+        sum += s * s;
+    }
+    if (sum == 0.0) {
+        return -std::numeric_limits<double>::infinity();
+    }
+    return 10.0 * std::log10(sum / Frames());
+}
+
+double RenderedAudio::FrequencyHz(Channel channel) const {
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (uint32_t i = 1; i < Frames(); ++i) {
+        double a = Sample(channel, i - 1), b = Sample(channel, i);
+        if (a < 0.0 && b >= 0.0) {
+            double at = (i - 1) + a / (a - b);
+            if (crossings++ == 0) {
+                first = at;
+            }
+            last = at;
+        }
+    }
+    if (crossings < 2 || last <= first) {
+        return 0.0;
+    }
+    return (crossings - 1) * m_rate / (last - first);
+}
+
+double RenderedAudio::ToneDb(Channel channel, double hz) const {
+    const uint32_t n = Frames();
+    if (n == 0) {
+        return -std::numeric_limits<double>::infinity();
+    }
+    const double w = 2.0 * std::numbers::pi * hz / m_rate;
+    double re = 0.0, im = 0.0, windowSum = 0.0;
+    for (uint32_t i = 0; i < n; ++i) {
+        double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
+        double s = Sample(channel, i) * window;
+        re += s * std::cos(w * i);
+        im -= s * std::sin(w * i);
+        windowSum += window;
+    }
+    // A full-scale sine gives a magnitude of half the window's sum.
+    double magnitude = std::sqrt(re * re + im * im) / (windowSum / 2.0);
+    if (magnitude == 0.0) {
+        return -std::numeric_limits<double>::infinity();
+    }
+    return 20.0 * std::log10(magnitude);
+}
+
+uint32_t RenderedAudio::FirstFrameAbove(double thresholdDb) const {
+    const double limit = std::pow(10.0, thresholdDb / 20.0);
+    for (uint32_t i = 0; i < Frames(); ++i) {
+        if (std::abs(Sample(Channel::Left, i)) > limit || std::abs(Sample(Channel::Right, i)) > limit) {
+            return i;
+        }
+    }
+    return Frames();
+}
+
+RenderedAudio RenderedAudio::Slice(uint32_t from, uint32_t count) const {
+    from = std::min(from, Frames());
+    count = std::min(count, Frames() - from);
+    auto begin = m_samples.begin() + 2 * std::ptrdiff_t{from};
+    return RenderedAudio(std::vector<float>(begin, begin + 2 * std::ptrdiff_t{count}), m_rate);
+}
+
+RenderedAudio RenderedAudio::SliceMs(uint32_t fromMs, uint32_t countMs) const {
+    auto frames = [this](uint32_t ms) { return static_cast<uint32_t>(uint64_t{ms} * m_rate / 1000); };
+    return Slice(frames(fromMs), frames(countMs));
+}
+
+void RenderedAudio::Append(const RenderedAudio& more) {
+    if (m_samples.empty()) {
+        m_rate = more.m_rate;
+    }
+    m_samples.insert(m_samples.end(), more.m_samples.begin(), more.m_samples.end());
+}
+
+} // namespace platform::headless

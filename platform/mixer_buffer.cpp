@@ -1,0 +1,170 @@
+#include "platform/mixer_buffer.h"
+
+#include "platform/mixer.h"
+#include "platform/mixer_listener.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+// Hundredths of a decibel to a gain; the bottom of the range is true silence.
+float Attenuation(int32_t hundredthsDb) {
+    if (hundredthsDb <= kVolumeMin) {
+        return 0.0f;
+    }
+    return static_cast<float>(std::pow(10.0, hundredthsDb / 2000.0));
+}
+
+struct Gains {
+    float left = 1.0f;
+    float right = 1.0f;
+};
+
+// A negative pan attenuates the right channel, a positive one the left.
+Gains PanGains(int32_t pan) {
+    Gains g;
+    if (pan < 0) {
+        g.right = Attenuation(pan);
+    } else if (pan > 0) {
+        g.left = Attenuation(-pan);
+    }
+    return g;
+}
+
+// A source at the origin heard from the listener: -6 dB per doubling of the
+// distance between the minimum and the maximum distance, and a far ear up to
+// 20 dB down as the source moves to one side. At the listener: centred, full.
+Gains SpatialGains(const MixerListener& listener, float minDistance, float maxDistance) {
+    float x, y, z;
+    listener.GetPosition(&x, &y, &z);
+    // The source relative to the listener, who faces +z with +x on the right.
+    const double rx = -x, ry = -y, rz = -z;
+    const double distance = std::sqrt(rx * rx + ry * ry + rz * rz);
+    if (distance == 0.0) {
+        return {};
+    }
+    const double heard = std::clamp<double>(distance, minDistance, std::max(minDistance, maxDistance));
+    const auto level = static_cast<float>(minDistance / heard);
+    const double side = rx / distance;
+    Gains g = PanGains(static_cast<int32_t>(std::lround(side * 2000.0)));
+    g.left *= level;
+    g.right *= level;
+    return g;
+}
+
+
+} // namespace
+
+MixerBuffer::MixerBuffer(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener,
+                         const BufferDesc& desc, std::vector<float> samples)
+    : m_mixer(std::move(mixer)), m_listener(std::move(listener)), m_voice(nullptr),
+      m_flags(desc.flags), m_bytes(desc.bytes), m_blockAlign(desc.format.blockAlign),
+      m_ownRate(desc.format.samplesPerSec) {
+    m_voice = m_mixer->CreateVoice(std::move(samples), m_bytes / m_blockAlign, m_ownRate);
+}
+
+MixerBuffer::~MixerBuffer() { m_mixer->ReleaseVoice(m_voice); }
+
+uint32_t MixerBuffer::GetStatus() const {
+    uint32_t status = m_mixer->Status(m_voice);
+    return (status & Mixer::kStatusPlaying ? kStatusPlaying : 0) |
+           (status & Mixer::kStatusLooping ? kStatusLooping : 0);
+}
+
+bool MixerBuffer::Play(uint32_t flags) {
+    m_mixer->Play(m_voice, (flags & kPlayLooping) != 0);
+    return true;
+}
+
+bool MixerBuffer::Stop() {
+    m_mixer->Stop(m_voice);
+    return true;
+}
+
+bool MixerBuffer::SetCurrentPosition(uint32_t bytes) {
+    if (bytes >= m_bytes) {
+        return false;
+    }
+    m_mixer->SetPosition(m_voice, bytes / m_blockAlign);
+    return true;
+}
+
+uint32_t MixerBuffer::GetCurrentPosition() const {
+    return m_mixer->Position(m_voice) * m_blockAlign;
+}
+
+bool MixerBuffer::SetVolume(int32_t volume) {
+    if (!Has(kCtrlVolume) || volume < kVolumeMin || volume > kVolumeMax) {
+        return false;
+    }
+    m_volume = volume;
+    UpdateGains();
+    return true;
+}
+
+bool MixerBuffer::SetPan(int32_t pan) {
+    if (!Has(kCtrlPan) || pan < kPanLeft || pan > kPanRight) {
+        return false;
+    }
+    m_pan = pan;
+    UpdateGains();
+    return true;
+}
+
+bool MixerBuffer::SetFrequency(uint32_t hz) {
+    if (!Has(kCtrlFrequency)) {
+        return false;
+    }
+    if (hz != kFrequencyOriginal && (hz < kFrequencyMin || hz > kFrequencyMax)) {
+        return false;
+    }
+    m_frequency = hz;
+    m_mixer->SetRate(m_voice, hz == kFrequencyOriginal ? m_ownRate : hz);
+    return true;
+}
+
+bool MixerBuffer::GetFrequency(uint32_t* hz) const {
+    if (!Has(kCtrlFrequency)) {
+        return false;
+    }
+    *hz = m_frequency == kFrequencyOriginal ? m_ownRate : m_frequency;
+    return true;
+}
+
+std::shared_ptr<Sound3DBuffer> MixerBuffer::Get3DBuffer() {
+    if (!Has(kCtrl3D)) {
+        return nullptr;
+    }
+    // The 3D face keeps the whole buffer alive, as one object with two faces.
+    return std::shared_ptr<Sound3DBuffer>(shared_from_this(), static_cast<Sound3DBuffer*>(this));
+}
+
+bool MixerBuffer::SetMinDistance(float distance) {
+    if (!(distance > 0.0f) || !std::isfinite(distance)) {
+        return false;
+    }
+    m_minDistance = distance;
+    UpdateGains();
+    return true;
+}
+
+bool MixerBuffer::SetMaxDistance(float distance) {
+    if (!(distance > 0.0f) || !std::isfinite(distance)) {
+        return false;
+    }
+    m_maxDistance = distance;
+    UpdateGains();
+    return true;
+}
+
+void MixerBuffer::UpdateGains() {
+    const float level = Attenuation(m_volume);
+    Gains g = Has(kCtrl3D) && m_listener ? SpatialGains(*m_listener, m_minDistance, m_maxDistance)
+                                         : PanGains(m_pan);
+    m_mixer->SetGains(m_voice, g.left * level, g.right * level);
+}
+
+} // namespace platform
