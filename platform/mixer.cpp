@@ -28,7 +28,9 @@ constexpr uint64_t kPubLooping = 0x2;
 constexpr uint64_t kPubTail = 0x4;
 constexpr uint64_t kPubFinished = 0x8;
 
-uint64_t SerialOf(uint64_t word) { return word & kSerialMask; }
+uint64_t SerialOf(uint64_t word) {
+    return word & kSerialMask;
+}
 
 uint64_t PackGains(float left, float right) {
     return std::bit_cast<uint32_t>(left) | uint64_t{std::bit_cast<uint32_t>(right)} << 32;
@@ -74,7 +76,9 @@ Mixer::Mixer(uint32_t outputRate)
       m_fadeFrames(std::max<uint32_t>(1, static_cast<uint32_t>(m_outputRate * kFadeSeconds))),
       m_table(new Table), m_scratch(kChunkFrames) {}
 
-Mixer::~Mixer() { delete m_table.load(); }
+Mixer::~Mixer() {
+    delete m_table.load();
+}
 
 // ---------------------------------------------------------------- UI thread
 
@@ -100,15 +104,19 @@ void Mixer::ReleaseVoice(MixerVoice* voice) {
     // A voice that is silent and has nothing pending cannot start again once
     // released, so it may leave at once instead of after the next render.
     uint64_t pub = voice->published.load();
-    bool idle = SerialOf(voice->control.load()) == SerialOf(pub) &&
-                !(pub & (kPubPlaying | kPubTail));
+    bool idle =
+        SerialOf(voice->control.load()) == SerialOf(pub) && !(pub & (kPubPlaying | kPubTail));
     Post(voice, PlayOp::Halt, false, false, 0, true);
     CollectGarbage(idle ? voice : nullptr);
 }
 
-void Mixer::Play(MixerVoice* voice, bool looping) { Post(voice, PlayOp::Start, looping, false, 0, false); }
+void Mixer::Play(MixerVoice* voice, bool looping) {
+    Post(voice, PlayOp::Start, looping, false, 0, false);
+}
 
-void Mixer::Stop(MixerVoice* voice) { Post(voice, PlayOp::Halt, false, false, 0, false); }
+void Mixer::Stop(MixerVoice* voice) {
+    Post(voice, PlayOp::Halt, false, false, 0, false);
+}
 
 void Mixer::SetPosition(MixerVoice* voice, uint32_t frame) {
     Post(voice, PlayOp::Keep, false, true, std::min(frame, voice->frames - 1), false);
@@ -218,8 +226,8 @@ namespace {
 
 // Mono samples of the voice from `cursor` on; stops early at the end of a
 // voice that does not loop. Returns the frames written.
-uint32_t Interpolate(const MixerVoice& v, uint64_t& cursor, bool looping, uint64_t step,
-                     float* dst, uint32_t n) {
+uint32_t Interpolate(const MixerVoice& v, uint64_t& cursor, bool looping, uint64_t step, float* dst,
+                     uint32_t n) {
     const uint64_t end = uint64_t{v.frames} << 32;
     const auto stored = static_cast<uint32_t>(v.samples.size());
     const float* a = v.samples.data();
@@ -239,7 +247,8 @@ uint32_t Interpolate(const MixerVoice& v, uint64_t& cursor, bool looping, uint64
             uint64_t k = std::min<uint64_t>((limit - cursor - 1) / step + 1, n - done);
             for (uint64_t j = 0; j < k; ++j) {
                 const auto at = static_cast<uint32_t>(cursor >> 32);
-                const float frac = static_cast<float>(static_cast<uint32_t>(cursor)) * kFractionScale;
+                const float frac =
+                    static_cast<float>(static_cast<uint32_t>(cursor)) * kFractionScale;
                 const float s0 = a[at];
                 dst[done + j] = s0 + (a[at + 1] - s0) * frac;
                 cursor += step;
@@ -327,8 +336,8 @@ void Mixer::RenderVoice(MixerVoice& v, float* out, uint32_t frames) {
     const uint64_t gains = v.gains.load(std::memory_order_relaxed);
     const float left = std::bit_cast<float>(static_cast<uint32_t>(gains));
     const float right = std::bit_cast<float>(static_cast<uint32_t>(gains >> 32));
-    const uint64_t step =
-        std::max<uint64_t>(1, (uint64_t{v.rate.load(std::memory_order_relaxed)} << 32) / m_outputRate);
+    const uint64_t step = std::max<uint64_t>(
+        1, (uint64_t{v.rate.load(std::memory_order_relaxed)} << 32) / m_outputRate);
     float* mono = m_scratch.data();
 
     for (uint32_t at = 0; at < frames && v.playing; at += kChunkFrames) {

@@ -46,7 +46,8 @@ Gains SpatialGains(const MixerListener& listener, float minDistance, float maxDi
     if (distance == 0.0) {
         return {};
     }
-    const double heard = std::clamp<double>(distance, minDistance, std::max(minDistance, maxDistance));
+    const double heard =
+        std::clamp<double>(distance, minDistance, std::max(minDistance, maxDistance));
     const auto level = static_cast<float>(minDistance / heard);
     const double side = rx / distance;
     Gains g = PanGains(static_cast<int32_t>(std::lround(side * 2000.0)));
@@ -54,7 +55,6 @@ Gains SpatialGains(const MixerListener& listener, float minDistance, float maxDi
     g.right *= level;
     return g;
 }
-
 
 } // namespace
 
@@ -66,7 +66,9 @@ MixerBuffer::MixerBuffer(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerList
     m_voice = m_mixer->CreateVoice(std::move(samples), m_bytes / m_blockAlign, m_ownRate);
 }
 
-MixerBuffer::~MixerBuffer() { m_mixer->ReleaseVoice(m_voice); }
+MixerBuffer::~MixerBuffer() {
+    m_mixer->ReleaseVoice(m_voice);
+}
 
 uint32_t MixerBuffer::GetStatus() const {
     uint32_t status = m_mixer->Status(m_voice);

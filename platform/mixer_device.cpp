@@ -60,6 +60,8 @@ std::shared_ptr<SoundBuffer> MixerDevice::CreateSoundBuffer(const BufferDesc& de
     return buffer;
 }
 
-std::shared_ptr<SoundListener> MixerDevice::GetListener() { return m_listener; }
+std::shared_ptr<SoundListener> MixerDevice::GetListener() {
+    return m_listener;
+}
 
 } // namespace platform

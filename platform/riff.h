@@ -5,9 +5,9 @@
 // sizes in the file are only ever used as limits, never as allocations.
 
 #include <cstdint>
-#include <streambuf>
 #include <memory>
 #include <span>
+#include <streambuf>
 #include <string>
 
 namespace platform {

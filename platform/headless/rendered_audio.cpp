@@ -1,8 +1,8 @@
 #include "platform/headless/rendered_audio.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <numbers>
 
@@ -73,7 +73,8 @@ double RenderedAudio::ToneDb(Channel channel, double hz) const {
 uint32_t RenderedAudio::FirstFrameAbove(double thresholdDb) const {
     const double limit = std::pow(10.0, thresholdDb / 20.0);
     for (uint32_t i = 0; i < Frames(); ++i) {
-        if (std::abs(Sample(Channel::Left, i)) > limit || std::abs(Sample(Channel::Right, i)) > limit) {
+        if (std::abs(Sample(Channel::Left, i)) > limit ||
+            std::abs(Sample(Channel::Right, i)) > limit) {
             return i;
         }
     }
@@ -88,7 +89,9 @@ RenderedAudio RenderedAudio::Slice(uint32_t from, uint32_t count) const {
 }
 
 RenderedAudio RenderedAudio::SliceMs(uint32_t fromMs, uint32_t countMs) const {
-    auto frames = [this](uint32_t ms) { return static_cast<uint32_t>(uint64_t{ms} * m_rate / 1000); };
+    auto frames = [this](uint32_t ms) {
+        return static_cast<uint32_t>(uint64_t{ms} * m_rate / 1000);
+    };
     return Slice(frames(fromMs), frames(countMs));
 }
 

@@ -24,7 +24,8 @@ platform::BufferDesc Desc(uint32_t flags, uint32_t bytes, uint16_t bits = 16) {
     return d;
 }
 
-constexpr uint32_t kPanFlags = platform::kCtrlPan | platform::kCtrlVolume | platform::kCtrlFrequency;
+constexpr uint32_t kPanFlags =
+    platform::kCtrlPan | platform::kCtrlVolume | platform::kCtrlFrequency;
 constexpr uint32_t k3DFlags = platform::kCtrl3D | platform::kCtrlVolume | platform::kCtrlFrequency;
 
 struct Fixture {
@@ -37,7 +38,9 @@ struct Fixture {
     }
 };
 
-double FullScaleToneDb() { return 20.0 * std::log10(0.5) - 3.0103; } // a 0.5 sine's RMS
+double FullScaleToneDb() {
+    return 20.0 * std::log10(0.5) - 3.0103;
+} // a 0.5 sine's RMS
 
 TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
     struct Case {
@@ -48,10 +51,14 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
     };
     const double silent = -INFINITY;
     const Case cases[] = {
-        {platform::kPanLeft, 0, 0.0, silent},   {platform::kPanRight, 0, silent, 0.0},
-        {platform::kPanCenter, 0, 0.0, 0.0},    {-1000, 0, 0.0, -10.0},
-        {2500, 0, -25.0, 0.0},                  {0, -600, -6.0, -6.0},
-        {0, -2000, -20.0, -20.0},               {-600, -600, -6.0, -12.0},
+        {platform::kPanLeft, 0, 0.0, silent},
+        {platform::kPanRight, 0, silent, 0.0},
+        {platform::kPanCenter, 0, 0.0, 0.0},
+        {-1000, 0, 0.0, -10.0},
+        {2500, 0, -25.0, 0.0},
+        {0, -600, -6.0, -6.0},
+        {0, -2000, -20.0, -20.0},
+        {-600, -600, -6.0, -12.0},
         {0, platform::kVolumeMin, silent, silent},
     };
     for (const Case& c : cases) {
@@ -61,7 +68,8 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
         ASSERT_TRUE(buffer->SetVolume(c.volume));
         buffer->Play(0);
         RenderedAudio out = f.audio.RenderMs(400);
-        for (auto [channel, want] : {std::pair{Channel::Left, c.leftDb}, {Channel::Right, c.rightDb}}) {
+        for (auto [channel, want] :
+             {std::pair{Channel::Left, c.leftDb}, {Channel::Right, c.rightDb}}) {
             double got = out.EnergyDb(channel) - FullScaleToneDb();
             if (std::isinf(want)) {
                 EXPECT_LT(got, -90.0) << "pan " << c.pan << " volume " << c.volume;
@@ -103,7 +111,9 @@ TEST(Mixer, PlaybackRateSetsThePitch) {
         uint32_t frequency;
         double hz;
     };
-    for (Case c : {Case{0, kTone}, {24200, kTone * 24200 / kRate}, {13200, kTone * 13200 / kRate},
+    for (Case c : {Case{0, kTone},
+                   {24200, kTone * 24200 / kRate},
+                   {13200, kTone * 13200 / kRate},
                    {kRate, kTone}}) {
         Fixture f;
         auto buffer = f.Tone(1.0);
@@ -160,7 +170,8 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
     uint32_t stopped = static_cast<uint32_t>(after.Rate() * 0.002);
     float jump = 0.0f;
     for (uint32_t i = 1; i < stopped; ++i) {
-        jump = std::max(jump, std::abs(after.Sample(Channel::Left, i) - after.Sample(Channel::Left, i - 1)));
+        jump = std::max(
+            jump, std::abs(after.Sample(Channel::Left, i) - after.Sample(Channel::Left, i - 1)));
     }
     EXPECT_GT(after.Slice(0, stopped).EnergyDb(Channel::Left), -60.0) << "fades, not cut";
     EXPECT_LT(jump, 0.05f) << "no step in the fade";

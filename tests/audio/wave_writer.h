@@ -24,7 +24,9 @@ inline void Put32(Bytes& b, uint32_t v) {
     Put16(b, v >> 16);
 }
 
-inline void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+inline void PutId(Bytes& b, const char* id) {
+    b.insert(b.end(), id, id + 4);
+}
 
 struct Format {
     uint16_t tag = 1;
@@ -89,7 +91,8 @@ inline Bytes Wave(const Format& f, const Bytes& samples) {
 
 inline void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace testwave
