@@ -1,0 +1,93 @@
+#include "platform/sdl/sdl_audio.h"
+
+#include "platform/mixer.h"
+#include "platform/mixer_device.h"
+#include "platform/mixer_listener.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace platform::sdl {
+
+namespace {
+constexpr uint32_t kDefaultPeriod = 512;
+constexpr uint32_t kShortestPeriod = 64;
+constexpr uint32_t kLongestPeriod = 1024;
+constexpr int kRate = 48000;
+} // namespace
+
+uint32_t RequestedAudioPeriod() {
+    const char* text = std::getenv("KZ_AUDIO_PERIOD");
+    char* end = nullptr;
+    unsigned long asked = text ? std::strtoul(text, &end, 10) : 0;
+    if (!text || end == text || *end != '\0') {
+        return kDefaultPeriod;
+    }
+    // A power of two, as SDL's drivers like, and never as long as SDL's own
+    // default of 2048.
+    uint32_t period = kShortestPeriod;
+    while (period * 2 <= asked && period * 2 <= kLongestPeriod) {
+        period *= 2;
+    }
+    return period;
+}
+
+SdlAudioSystem::SdlAudioSystem() = default;
+
+SdlAudioSystem::~SdlAudioSystem() {
+    if (m_device != 0) {
+        // Closing waits for a running callback, so the mixer outlives it.
+        SDL_CloseAudioDevice(m_device);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+std::shared_ptr<AudioDevice> SdlAudioSystem::CreateDevice() {
+    if (m_device == 0 && !Open()) {
+        return nullptr;
+    }
+    return std::make_shared<MixerDevice>(m_mixer, m_listener);
+}
+
+bool SdlAudioSystem::Open() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return false;
+    }
+    SDL_AudioSpec want{};
+    want.freq = kRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(RequestedAudioPeriod());
+    want.callback = &SdlAudioSystem::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // The device's own rate saves SDL a resampling step; we resample anyway.
+    SDL_AudioDeviceID device =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    // The device starts paused: nothing calls back before the mixer exists.
+    m_device = device;
+    m_rate = static_cast<uint32_t>(have.freq);
+    m_period = have.samples;
+    m_mixer = std::make_shared<Mixer>(m_rate);
+    m_listener = std::make_shared<MixerListener>();
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+void SdlAudioSystem::Callback(void* user, uint8_t* stream, int bytes) {
+    auto* self = static_cast<SdlAudioSystem*>(user);
+    const auto frames = static_cast<uint32_t>(bytes / static_cast<int>(2 * sizeof(float)));
+    self->m_mixer->Render(reinterpret_cast<float*>(stream), frames);
+}
+
+std::unique_ptr<AudioSystem> CreateSdlAudioSystem() {
+    return std::make_unique<SdlAudioSystem>();
+}
+
+} // namespace platform::sdl

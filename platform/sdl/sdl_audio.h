@@ -1,0 +1,52 @@
+#pragma once
+// The sound output on SDL2's audio device: our mixer renders straight into
+// SDL's callback, in periods of 512 frames (about 11 ms at 48 kHz) unless
+// KZ_AUDIO_PERIOD asks for another power of two from 64 to 1024: lower where
+// the sound server keeps up. Never SDL's 2048-frame default, which would put
+// over 40 ms between a key and its sound.
+
+#include "platform/sound.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace platform {
+class Mixer;
+class MixerListener;
+} // namespace platform
+
+namespace platform::sdl {
+
+class SdlAudioSystem : public AudioSystem {
+public:
+    SdlAudioSystem();
+    ~SdlAudioSystem() override;
+    SdlAudioSystem(const SdlAudioSystem&) = delete;
+    SdlAudioSystem& operator=(const SdlAudioSystem&) = delete;
+
+    // Opens the output on first use (and tries again later if it failed):
+    // null when the machine has no audio device.
+    std::shared_ptr<AudioDevice> CreateDevice() override;
+
+    // What the open device runs at; 0 before it is open.
+    uint32_t Rate() const { return m_rate; }
+    uint32_t Period() const { return m_period; }
+
+private:
+    static void Callback(void* user, uint8_t* stream, int bytes);
+    bool Open();
+
+    uint32_t m_device = 0;
+    uint32_t m_rate = 0;
+    uint32_t m_period = 0;
+    std::shared_ptr<Mixer> m_mixer;
+    std::shared_ptr<MixerListener> m_listener;
+};
+
+// The period asked of the device: KZ_AUDIO_PERIOD rounded down to a power of
+// two within 64 ... 1024, or 512 when it is unset or not a number.
+uint32_t RequestedAudioPeriod();
+
+std::unique_ptr<AudioSystem> CreateSdlAudioSystem();
+
+} // namespace platform::sdl
