@@ -1,7 +1,7 @@
 #include "audio/SoundFile.h"
 
 #include "audio/TextCase.h"
-#include "platform/game_path.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/riff.h"
 
@@ -31,8 +31,8 @@ bool Fail(const char* text, const char* caption = "") {
 bool FileExists(std::string strPath) {
     // Linux file systems tell the cases apart, so the three spellings are
     // three different files here.
-    return platform::PathFound(strPath) || platform::PathFound(MultibyteUpper(strPath)) ||
-           platform::PathFound(MultibyteLower(strPath));
+    return platform::FileExists(strPath) || platform::FileExists(MultibyteUpper(strPath)) ||
+           platform::FileExists(MultibyteLower(strPath));
 }
 
 bool ReadSoundFile(const std::string& strPath, SoundFileData* pData) {
@@ -41,7 +41,7 @@ bool ReadSoundFile(const std::string& strPath, SoundFileData* pData) {
     }
     // Opened under the registered name: a file found only in another case
     // fails here, silently.
-    std::unique_ptr<RiffFile> file = RiffFile::Open(platform::NativePath(strPath));
+    std::unique_ptr<RiffFile> file = RiffFile::Open(platform::MapPath(strPath));
     if (!file) {
         return false;
     }

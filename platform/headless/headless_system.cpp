@@ -12,6 +12,7 @@ HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
     m_services.messageBoxes = &m_boxes;
     m_services.windows = &m_windows;
     m_services.launcher = &m_launches;
+    m_services.audio = &m_audio;
     m_previous = InstallServices(m_services);
 
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) {

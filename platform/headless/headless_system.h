@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_window.h"
 #include "platform/headless/recorded_launches.h"
 #include "platform/headless/recorded_message_boxes.h"
@@ -25,6 +26,8 @@ public:
     RecordedMessageBoxes& MessageBoxes() { return m_boxes; }
     RecordedLaunches& Launches() { return m_launches; }
     HeadlessWindowSystem& Windows() { return m_windows; }
+    // The sound output: render it to hear what the game plays.
+    HeadlessAudio& Audio() { return m_audio; }
     // The window the game has open; null when none is.
     HeadlessWindow* Window() const { return m_windows.Current(); }
     // What the next window plays when the game runs it modally.
@@ -42,6 +45,7 @@ private:
     RecordedMessageBoxes m_boxes;
     RecordedLaunches m_launches;
     HeadlessWindowSystem m_windows{m_clock};
+    HeadlessAudio m_audio;
     Services m_services;
     Services m_previous;
     std::string m_configHome;

@@ -17,11 +17,13 @@ SdlSystem::SdlSystem() {
     m_services.messageBoxes = &m_boxes;
     m_services.windows = &m_windows;
     m_services.launcher = &m_launcher;
+    m_services.audio = m_audio.get();
     m_previous = InstallServices(m_services);
 }
 
 SdlSystem::~SdlSystem() {
     InstallServices(m_previous);
+    m_audio.reset(); // its device closes before SDL goes
     SDL_Quit();
 }
 

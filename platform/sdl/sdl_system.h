@@ -1,14 +1,17 @@
 #pragma once
 #include "platform/clock.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 
+#include <memory>
+
 namespace platform::sdl {
 
 // The services for play: SDL video and events, the steady clock, SDL message
-// boxes and the POSIX launcher. Installs them while it lives.
+// boxes, the SDL audio output and the POSIX launcher. Installs them while it lives.
 class SdlSystem {
 public:
     SdlSystem();
@@ -27,6 +30,8 @@ private:
     SdlWindowSystem m_windows;
     SdlMessageBoxes m_boxes{m_windows};
     PosixLauncher m_launcher;
+    // Opened on the game's first CreateDevice; without a device the game is silent.
+    std::unique_ptr<AudioSystem> m_audio = CreateSdlAudioSystem();
     Services m_services;
     Services m_previous;
 };
