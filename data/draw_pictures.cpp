@@ -69,7 +69,8 @@ RgbPicture Sample() {
 
 int WriteSamples(const std::string& folder) {
     RgbPicture sample = Sample();
-    bool ok = WritePng(folder + "/sample.png", sample) && WriteJpeg(folder + "/sample.jpg", sample) &&
+    bool ok = WritePng(folder + "/sample.png", sample) &&
+              WriteJpeg(folder + "/sample.jpg", sample) &&
               WriteBmp(folder + "/sample.bmp", sample) && WriteGif(folder + "/sample.gif", sample);
     if (!ok) {
         std::fprintf(stderr, "cannot write the samples into %s\n", folder.c_str());

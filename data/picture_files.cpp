@@ -21,14 +21,15 @@ bool WritePng(const std::string& path, const RgbPicture& picture) {
                           picture.width * 3) != 0;
 }
 
+// Above quality 90 the writer keeps full colour resolution, which tiny test
+// pictures with a new colour every pixel need.
 bool WriteJpeg(const std::string& path, const RgbPicture& picture) {
-    return stbi_write_jpg(path.c_str(), picture.width, picture.height, 3, picture.rgb.data(),
-                          90) != 0;
+    return stbi_write_jpg(path.c_str(), picture.width, picture.height, 3, picture.rgb.data(), 95) !=
+           0;
 }
 
 bool WriteBmp(const std::string& path, const RgbPicture& picture) {
-    return stbi_write_bmp(path.c_str(), picture.width, picture.height, 3, picture.rgb.data()) !=
-           0;
+    return stbi_write_bmp(path.c_str(), picture.width, picture.height, 3, picture.rgb.data()) != 0;
 }
 
 namespace {

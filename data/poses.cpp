@@ -31,12 +31,25 @@ struct Figure {
     Point leftElbow, rightElbow, hands, tip;
 };
 
-Point Mirror(Point p) { return {kPictureWidth - p.x, p.y}; }
+Point Mirror(Point p) {
+    return {kPictureWidth - p.x, p.y};
+}
 
+// The same pose seen from the other side: left and right limbs change places.
 Figure Mirror(const Figure& f) {
-    return {Mirror(f.head),      Mirror(f.neck),      Mirror(f.hip),       Mirror(f.rightKnee),
-            Mirror(f.rightFoot), Mirror(f.leftKnee),  Mirror(f.leftFoot),  Mirror(f.rightElbow),
-            Mirror(f.leftElbow), Mirror(f.hands),     Mirror(f.tip)};
+    return {
+        .head = Mirror(f.head),
+        .neck = Mirror(f.neck),
+        .hip = Mirror(f.hip),
+        .leftKnee = Mirror(f.rightKnee),
+        .leftFoot = Mirror(f.rightFoot),
+        .rightKnee = Mirror(f.leftKnee),
+        .rightFoot = Mirror(f.leftFoot),
+        .leftElbow = Mirror(f.rightElbow),
+        .rightElbow = Mirror(f.leftElbow),
+        .hands = Mirror(f.hands),
+        .tip = Mirror(f.tip),
+    };
 }
 
 void DrawSky(Canvas& canvas, const Sky& sky) {
@@ -87,17 +100,47 @@ void DrawFigure(Canvas& canvas, const Figure& f) {
 }
 
 // On guard, blade raised towards the player's eyes.
-const Figure kGuard{{180, 46},  {180, 66},  {180, 150}, {146, 214}, {124, kGround},
-                    {214, 214}, {236, kGround}, {124, 130}, {236, 130}, {180, 160},
-                    {248, 22}};
+const Figure kGuard{
+    .head = {180, 46},
+    .neck = {180, 66},
+    .hip = {180, 150},
+    .leftKnee = {146, 214},
+    .leftFoot = {124, kGround},
+    .rightKnee = {214, 214},
+    .rightFoot = {236, kGround},
+    .leftElbow = {124, 130},
+    .rightElbow = {236, 130},
+    .hands = {180, 160},
+    .tip = {248, 22},
+};
 // Blade lifted high on the player's left, about to cut down across.
-const Figure kUpperLeft{{172, 50},  {176, 70},  {182, 152}, {150, 210}, {128, kGround},
-                        {214, 210}, {232, kGround}, {132, 66},  {166, 60},  {116, 40},
-                        {22, 6}};
+const Figure kUpperLeft{
+    .head = {172, 50},
+    .neck = {176, 70},
+    .hip = {182, 152},
+    .leftKnee = {150, 210},
+    .leftFoot = {128, kGround},
+    .rightKnee = {214, 210},
+    .rightFoot = {232, kGround},
+    .leftElbow = {132, 66},
+    .rightElbow = {166, 60},
+    .hands = {116, 40},
+    .tip = {22, 6},
+};
 // Blade low on the player's left, sweeping up from below.
-const Figure kLowerLeft{{170, 62},  {176, 82},  {184, 162}, {140, 214}, {118, kGround},
-                        {222, 214}, {240, kGround}, {140, 140}, {176, 150}, {120, 182},
-                        {16, 250}};
+const Figure kLowerLeft{
+    .head = {170, 62},
+    .neck = {176, 82},
+    .hip = {184, 162},
+    .leftKnee = {140, 214},
+    .leftFoot = {118, kGround},
+    .rightKnee = {222, 214},
+    .rightFoot = {240, kGround},
+    .leftElbow = {140, 140},
+    .rightElbow = {176, 150},
+    .hands = {120, 182},
+    .tip = {16, 250},
+};
 
 void DrawEnemy(Canvas& canvas, const Figure& figure, const Sky& sky) {
     DrawSky(canvas, sky);
@@ -121,9 +164,19 @@ void DrawStruckDown(Canvas& canvas) {
 // The duel is lost: the enemy stands over the player, blade held high, under
 // a blood-red sky.
 void DrawLost(Canvas& canvas) {
-    Figure victor{{180, 48},  {180, 68},  {180, 152}, {148, 212}, {128, kGround},
-                  {212, 212}, {232, kGround}, {226, 52},  {246, 72},  {250, 36},
-                  {344, 4}};
+    const Figure victor{
+        .head = {180, 48},
+        .neck = {180, 68},
+        .hip = {180, 152},
+        .leftKnee = {148, 212},
+        .leftFoot = {128, kGround},
+        .rightKnee = {212, 212},
+        .rightFoot = {232, kGround},
+        .leftElbow = {226, 52},
+        .rightElbow = {246, 72},
+        .hands = {250, 36},
+        .tip = {344, 4},
+    };
     DrawEnemy(canvas, victor, kBlood);
 }
 
