@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace pack {
@@ -46,12 +45,14 @@ uint16_t Le16(const uint8_t* p) {
 
 Wave ReadWave(const std::string& path) {
     Wave wave;
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (!in && bytes.empty()) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
         wave.error = "missing";
         return wave;
     }
+    std::vector<uint8_t> bytes(size_t(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
         std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
         wave.error = "not a RIFF WAVE file";

@@ -138,22 +138,26 @@ TEST(CImage, MissingFileOrFolderFails) {
 }
 
 // A picture needing more than 64 MiB of pixels is refused from its header,
-// before anything is allocated for it; one just inside the limit still loads
-// (the decoder fills pixels a short file lacks with black).
+// before anything is allocated for it.
 TEST(DecodeImage, RefusesPicturesBeyondThePixelBudget) {
     struct Case {
         int32_t width, height;
+        size_t budget;
         bool loads;
     } cases[] = {
-        {4096, 4096, true},    // exactly 64 MiB
-        {4097, 4096, false},   // one column more
-        {65536, 65536, false}, // a 16 GiB claim
-        {1 << 24, 2, false},   // wide enough to overflow a careless 32-bit product
+        {4097, 4096, platform::kMaxImagePixelBytes, false},   // one column past 64 MiB
+        {65536, 65536, platform::kMaxImagePixelBytes, false}, // a 16 GiB claim
+        {1 << 24, 2, platform::kMaxImagePixelBytes, false},   // overflows a 32-bit product
+        // The budget is inclusive; the decoder fills what a short file lacks
+        // with black, so a bare header is enough to show it.
+        {64, 64, 64 * 64 * 4, true},
+        {65, 64, 64 * 64 * 4, false},
+        {4097, 4096, size_t{64} << 30, false}, // a caller cannot raise the limit
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = BmpHeader(c.width, c.height);
         platform::DecodedImage out;
-        EXPECT_EQ(platform::DecodeImage(bytes.data(), bytes.size(), out), c.loads)
+        EXPECT_EQ(platform::DecodeImage(bytes.data(), bytes.size(), out, c.budget), c.loads)
             << c.width << " x " << c.height;
         EXPECT_EQ(out.pixels.width, c.loads ? c.width : 0);
         EXPECT_EQ(out.pixels.pixels.size(), c.loads ? size_t(c.width) * size_t(c.height) : 0u);
