@@ -1,6 +1,6 @@
 #include "platform/image.h"
 
-#include "platform/path.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -157,7 +157,7 @@ bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, size_t max
 bool LoadImageFile(std::string_view gamePath, DecodedImage& out) {
     out = DecodedImage{};
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(NativePath(gamePath), bytes)) {
+    if (!ReadWholeFile(MapPath(std::string(gamePath)), bytes)) {
         return false;
     }
     return DecodeImage(bytes.data(), bytes.size(), out);
