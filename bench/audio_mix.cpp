@@ -39,8 +39,9 @@ void BM_MixVoices(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     // Seconds of output made per second of one core: "times real time".
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kPeriod / kOutputRate, benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kPeriod / kOutputRate,
+                           benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MixVoices)->Arg(1)->Arg(8)->Arg(32)->Arg(139);
 
