@@ -18,8 +18,25 @@ namespace {
 
 const char kLinkLabel[] = "リンク";
 
+const char* const kLoneTexts[] = {">", "<", "・", " "};
+
 bool IsLoneText(const std::string& text) {
-    return text == ">" || text == "<" || text == "・" || text == " ";
+    for (const char* lone : kLoneTexts) {
+        if (text == lone) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Also true for the first bytes of a lone text cut between two chunks.
+bool MayBecomeLoneText(const std::string& text) {
+    for (const char* lone : kLoneTexts) {
+        if (std::string(lone).rfind(text, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -46,11 +63,11 @@ std::string CVelHttpConnect::HtmlToText(const std::string& strChunk, int nMode, 
     }
     std::string held = std::move(m_pRun->strHeld);
     m_pRun->strHeld.clear();
-    if (!out.empty() || m_pRun->bEmitted) {
-        return held + out;
+    if (out.empty() && !m_pRun->bEmitted && IsLoneText(held)) {
+        // The whole document was a lone blank or bracket: no text at all.
+        return std::string();
     }
-    // The whole document was a lone blank or bracket: no text at all.
-    return std::string();
+    return held + out;
 }
 
 // An output that is nothing but a blank, a bracket or a middle dot is noise
@@ -62,7 +79,7 @@ std::string CVelHttpConnect::FilterLone(const std::string& strOut) {
         return strOut;
     }
     std::string joined = m_pRun->strHeld + strOut;
-    if (IsLoneText(joined)) {
+    if (MayBecomeLoneText(joined)) {
         m_pRun->strHeld = joined;
         return std::string();
     }
@@ -304,11 +321,19 @@ void CVelHttpConnect::OnMeta(const std::string& strTag) {
     if (digits) {
         m_nRefreshDelay = delay;
     }
-    size_t url = upper.find("URL=", content);
-    if (url == std::string::npos) {
+    // "URL=" may have blanks around its "=".
+    size_t begin = std::string::npos;
+    for (size_t url = upper.find("URL", content); url != std::string::npos;
+         url = upper.find("URL", url + 3)) {
+        size_t equals = upper.find_first_not_of(" \t", url + 3);
+        if (equals != std::string::npos && upper[equals] == '=') {
+            begin = equals + 1;
+            break;
+        }
+    }
+    if (begin == std::string::npos) {
         return;
     }
-    size_t begin = url + 4;
     size_t end = strTag.find_first_of("\">", begin);
     std::string target =
         strTag.substr(begin, end == std::string::npos ? std::string::npos : end - begin);

@@ -13,6 +13,8 @@ Services InstallServices(const Services& services) {
     return previous;
 }
 
-const Services& GetServices() { return g_services; }
+const Services& GetServices() {
+    return g_services;
+}
 
 } // namespace platform
