@@ -100,7 +100,7 @@ std::string TagName(const std::string& tag) {
     size_t i = 1;
     std::string name;
     if (i < tag.size() && tag[i] == '/') {
-        name = "/";
+        name.push_back('/');
         ++i;
     }
     while (i < tag.size() && IsNameChar(tag[i])) {

@@ -126,8 +126,12 @@ std::string CVelHttpConnect::HostAndObject(const std::string& strServer, uint16_
                                            const std::string& strObject) const {
     bool secure = (m_dwRequestFlags & platform::kInetFlagSecure) != 0;
     uint16_t usual = secure ? 443 : 80;
-    std::string port = nPort == usual ? std::string() : ":" + std::to_string(nPort);
-    return strServer + port + strObject;
+    std::string address = strServer;
+    if (nPort != usual) {
+        address += ':';
+        address += std::to_string(nPort);
+    }
+    return address + strObject;
 }
 
 void CVelHttpConnect::ReadLines(platform::InetRequest& file) {

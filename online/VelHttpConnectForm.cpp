@@ -220,8 +220,12 @@ std::string CVelHttpConnect::CloseForm() {
 
     std::string entry = method + " " + action + "\r\n";
     for (size_t k = 0; k < fields.values.size(); ++k) {
-        entry += (k ? "&" : "") + FormEncode(DecodeEntities(fields.values[k].first)) + "=" +
-                 FormEncode(DecodeEntities(fields.values[k].second));
+        if (k > 0) {
+            entry += '&';
+        }
+        entry += FormEncode(DecodeEntities(fields.values[k].first));
+        entry += '=';
+        entry += FormEncode(DecodeEntities(fields.values[k].second));
     }
     m_arForms.push_back(entry);
     std::string label = "\r\n" + std::string(kFormLabel) + std::to_string(m_nFormCount) + ":";

@@ -97,10 +97,9 @@ bool ParseUrl(const std::string& url, ParsedUrl& parsed) {
     if (!ParseHostPort(authority, result)) {
         return false;
     }
-    result.object = end == std::string::npos ? std::string() : url.substr(end);
-    if (result.object.empty() || result.object[0] != '/') {
-        result.object.insert(0, "/");
-    }
+    std::string object = end == std::string::npos ? std::string() : url.substr(end);
+    result.object = (object.empty() || object[0] != '/') ? std::string(1, '/') : std::string();
+    result.object += object;
     parsed = result;
     return true;
 }
