@@ -16,7 +16,8 @@ struct Entry {
 };
 
 std::vector<Entry> ReadTable();
-// Where the build put the file the game names `file`.
+// The file as the game names it under the generated data folder, backslashes
+// and all.
 std::string PackPath(const std::string& file);
 
 // A sound file as the game's audio must accept it, or why not.

@@ -1,5 +1,5 @@
 #include "data/pack_files.h"
-#include "platform/image.h"
+#include "images/Image.h"
 
 #include <gtest/gtest.h>
 
@@ -195,19 +195,20 @@ TEST(DataPack, PicturesShowTheirPoseAtAGlance) {
         {"\\image\\sam5.ypg", lowerRight, lowerLeft},
     };
     for (const Case& c : cases) {
-        platform::DecodedImage picture;
-        ASSERT_TRUE(platform::LoadImageFile(pack::PackPath(c.file), picture)) << c.file;
-        EXPECT_GT(ShadowShare(picture.pixels, c.blade), 0.02) << c.file;
-        EXPECT_GT(ShadowShare(picture.pixels, c.blade), 4 * ShadowShare(picture.pixels, c.clear))
+        CImage picture;
+        ASSERT_EQ(picture.Load(pack::PackPath(c.file)), S_OK) << c.file;
+        EXPECT_GT(ShadowShare(picture.Bitmap(), c.blade), 0.02) << c.file;
+        EXPECT_GT(ShadowShare(picture.Bitmap(), c.blade),
+                  4 * ShadowShare(picture.Bitmap(), c.clear))
             << c.file;
     }
 }
 
 TEST(DataPack, EveryPictureDecodesAtAWindowFriendlySize) {
     for (const Entry& e : Select("duel", true)) {
-        platform::DecodedImage picture;
-        ASSERT_TRUE(platform::LoadImageFile(pack::PackPath(e.file), picture)) << e.file;
-        const platform::PixelImage& image = picture.pixels;
+        CImage picture;
+        ASSERT_EQ(picture.Load(pack::PackPath(e.file)), S_OK) << e.file;
+        const platform::PixelImage& image = picture.Bitmap();
         // At its own size it stands well inside the 732 × 570 window, and twice
         // as large it still fits.
         EXPECT_LE(2 * image.width, 732) << e.file;
