@@ -59,6 +59,9 @@ std::string NoProxyList() {
             break;
         }
     }
+    if (list == "*") {
+        return list; // no proxy for anyone; libcurl takes "*" only on its own
+    }
     if (!list.empty()) {
         list += ",";
     }
