@@ -12,6 +12,7 @@ class AudioSystem;
 class Launcher;
 class CredentialPrompt;
 class ScoreDialogs;
+class Speech;
 
 struct Services {
     Clock* clock = nullptr;
@@ -21,6 +22,7 @@ struct Services {
     Launcher* launcher = nullptr;
     CredentialPrompt* credentials = nullptr;
     ScoreDialogs* scoreDialogs = nullptr;
+    Speech* speech = nullptr;
 };
 
 // Replaces the installed services and returns the previous set, so a test can

@@ -1,12 +1,16 @@
 #include "shell/KirikazeJDlg.h"
 
+#include "online/DlgSendNet.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/shell.h"
+#include "platform/speech.h"
 #include "resources/main_window.h"
 #include "resources/texts.h"
 #include "scenes/SceenGame.h"
 #include "scenes/SceenMenu.h"
+#include "shell/KirikazeJApp.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -190,8 +194,20 @@ void CKirikazeJDlg::Frame() {
 }
 
 void CKirikazeJDlg::OfferScoreSubmission() {
-    // The score dialog and the submission to the score server are not part
-    // of the game yet; a won duel returns to the menu like any other end.
+    CDlgSendNet dlg;
+    dlg.m_strArea = m_reg.m_strArea;
+    dlg.m_strName = m_reg.m_strName;
+    if (dlg.DoModal() != CDlgSendNet::IDOK) {
+        return;
+    }
+    // Remembered even if the sending fails: the player typed them.
+    m_reg.m_strArea = dlg.m_strArea;
+    m_reg.m_strName = dlg.m_strName;
+    const std::string text =
+        SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
+    platform::Speak(text, true);
+    const CKirikazeJApp* app = CKirikazeJApp::Current();
+    platform::ShowMessageBox(text, app ? app->m_pszAppName : std::string(), true);
 }
 
 void CKirikazeJDlg::OpenScoreTable() {

@@ -49,6 +49,9 @@ public:
     std::string GetCurrentDir();
     // The online score table on the configured score server.
     std::string ScoreTableAddress() const;
+    // Sends a won duel to the score server with the remembered area and
+    // name; returns the server's message to show, "Err" when there was none.
+    std::string SendScore(int nLevel, int nScore);
 
     int m_nScene = 0; // 0 none (only inside a scene change), 1 menu, 2 duel
     CSceenMenu* m_pSceenMenu = nullptr;

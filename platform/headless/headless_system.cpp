@@ -13,6 +13,8 @@ HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
     m_services.windows = &m_windows;
     m_services.launcher = &m_launches;
     m_services.audio = &m_audio;
+    m_services.scoreDialogs = &m_dialogs;
+    m_services.speech = &m_speech;
     m_previous = InstallServices(m_services);
 
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) {

@@ -1,8 +1,10 @@
 #pragma once
 #include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_score_dialogs.h"
 #include "platform/headless/headless_window.h"
 #include "platform/headless/recorded_launches.h"
 #include "platform/headless/recorded_message_boxes.h"
+#include "platform/headless/recorded_speech.h"
 #include "platform/headless/virtual_clock.h"
 #include "platform/services.h"
 
@@ -28,6 +30,8 @@ public:
     HeadlessWindowSystem& Windows() { return m_windows; }
     // The sound output: render it to hear what the game plays.
     HeadlessAudio& Audio() { return m_audio; }
+    HeadlessScoreDialogs& ScoreDialogs() { return m_dialogs; }
+    RecordedSpeech& Speech() { return m_speech; }
     // The window the game has open; null when none is.
     HeadlessWindow* Window() const { return m_windows.Current(); }
     // What the next window plays when the game runs it modally.
@@ -46,6 +50,8 @@ private:
     RecordedLaunches m_launches;
     HeadlessWindowSystem m_windows{m_clock};
     HeadlessAudio m_audio;
+    HeadlessScoreDialogs m_dialogs{m_windows};
+    RecordedSpeech m_speech;
     Services m_services;
     Services m_previous;
     std::string m_configHome;

@@ -18,6 +18,8 @@ SdlSystem::SdlSystem() {
     m_services.windows = &m_windows;
     m_services.launcher = &m_launcher;
     m_services.audio = m_audio.get();
+    m_services.scoreDialogs = &m_dialogs;
+    m_services.speech = &m_speech;
     m_previous = InstallServices(m_services);
 }
 

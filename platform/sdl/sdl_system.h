@@ -2,9 +2,11 @@
 #include "platform/clock.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_boxes.h"
+#include "platform/sdl/sdl_score_dialogs.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/services.h"
 #include "platform/shell.h"
+#include "platform/speechd_speech.h"
 
 #include <memory>
 
@@ -32,6 +34,8 @@ private:
     PosixLauncher m_launcher;
     // Opened on the game's first CreateDevice; without a device the game is silent.
     std::unique_ptr<AudioSystem> m_audio = CreateSdlAudioSystem();
+    SdlScoreDialogs m_dialogs{m_windows};
+    SpeechdSpeech m_speech;
     Services m_services;
     Services m_previous;
 };

@@ -31,11 +31,15 @@ SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& spec, WindowEvents& e
         SDL_FreeSurface(icon);
     }
     m_system.m_owner = m_window;
+    m_system.m_main = this;
 }
 
 SdlWindow::~SdlWindow() {
     if (m_system.m_owner == m_window) {
         m_system.m_owner = nullptr;
+    }
+    if (m_system.m_main == this) {
+        m_system.m_main = nullptr;
     }
     if (m_window) {
         SDL_DestroyWindow(m_window);
@@ -68,6 +72,9 @@ void SdlWindow::Destroy() {
     m_events.OnWindowDestroy();
     if (m_system.m_owner == m_window) {
         m_system.m_owner = nullptr;
+    }
+    if (m_system.m_main == this) {
+        m_system.m_main = nullptr;
     }
     SDL_DestroyWindow(m_window);
     m_window = nullptr;
@@ -104,9 +111,12 @@ void SdlWindow::HandleEvent(const SDL_Event& event) {
     }
 }
 
-void SdlWindow::Present() {
+void SdlWindow::Present(const PixelImage& image) {
+    if (!m_window) {
+        return;
+    }
     SDL_Surface* target = SDL_GetWindowSurface(m_window);
-    SDL_Surface* source = SurfaceOf(m_canvas.Pixels());
+    SDL_Surface* source = SurfaceOf(image);
     if (target && source) {
         SDL_BlitSurface(source, nullptr, target, nullptr);
         SDL_UpdateWindowSurface(m_window);
@@ -138,11 +148,82 @@ int SdlWindow::RunModal() {
         if (!m_ending && m_repaint) {
             m_repaint = false;
             m_events.OnWindowPaint();
-            Present();
+            Present(m_canvas.Pixels());
         }
     }
     Destroy();
     return m_result;
+}
+
+bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) {
+    switch (event.type) {
+    case SDL_QUIT:
+        End(WindowEnd::Closed, 0);
+        overlay.OnClose();
+        return false;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+            End(WindowEnd::Closed, 0);
+            overlay.OnClose();
+            return false;
+        }
+        return event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+               event.window.event == SDL_WINDOWEVENT_RESTORED ||
+               event.window.event == SDL_WINDOWEVENT_SHOWN;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+    case SDL_TEXTEDITING:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+        overlay.OnInput(event);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void SdlWindow::RunOverlay(SdlOverlay& overlay) {
+    bool show = true;
+    while (!overlay.Done()) {
+        uint32_t wait = kIdleWaitMs;
+        if (show || m_repaint) {
+            wait = 0;
+        } else if (m_timer.Running()) {
+            wait = m_timer.Remaining(GetTickCount());
+        }
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
+            show |= HandleOverlayEvent(event, overlay);
+            while (!overlay.Done() && SDL_PollEvent(&event)) {
+                show |= HandleOverlayEvent(event, overlay);
+            }
+        }
+        if (overlay.Done()) {
+            break;
+        }
+        // The scene behind keeps its frames; the game decides what a tick
+        // inside its own handler may do.
+        if (!m_ending && m_timer.TakeDue(GetTickCount())) {
+            m_events.OnWindowTick(m_timer.Id());
+        }
+        if (!m_ending && m_repaint) {
+            m_repaint = false;
+            m_events.OnWindowPaint();
+            show = true;
+        }
+        show |= overlay.TakeDirty();
+        if (show && m_window) {
+            Canvas frame(m_canvas.Width(), m_canvas.Height());
+            frame.Copy(m_canvas.Pixels(), 0, 0);
+            overlay.PaintOver(frame);
+            Present(frame.Pixels());
+            show = false;
+        }
+    }
+    // Gone from the screen: the scene is shown on its own again.
+    m_repaint = true;
 }
 
 std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec,

@@ -8,6 +8,23 @@ namespace platform::sdl {
 
 class SdlWindowSystem;
 
+// A modal window of the game's own drawn over the main window (the score
+// dialog). While it runs, the main window keeps its ticks and repaints, and
+// every input event goes to it instead of the main window.
+class SdlOverlay {
+public:
+    virtual ~SdlOverlay() = default;
+    virtual bool Done() const = 0;
+    // A key, typed text, the input method's composition, a click or a wheel.
+    virtual void OnInput(const SDL_Event& event) = 0;
+    // The main window is being closed (its close button, SIGINT / SIGTERM).
+    virtual void OnClose() = 0;
+    // True once after it has changed.
+    virtual bool TakeDirty() = 0;
+    // Draws itself over a copy of the main window's canvas.
+    virtual void PaintOver(Canvas& frame) = 0;
+};
+
 // The main window on screen: a fixed-size SDL window showing the canvas.
 class SdlWindow : public Window {
 public:
@@ -26,11 +43,16 @@ public:
     void Destroy() override;
 
     SDL_Window* Handle() const { return m_window; }
+    // Runs the overlay until it is done: a modal loop inside whatever handler
+    // of the game opened it.
+    void RunOverlay(SdlOverlay& overlay);
 
 private:
     void End(WindowEnd reason, int result);
     void HandleEvent(const SDL_Event& event);
-    void Present();
+    // Returns true when the window needs showing again.
+    bool HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay);
+    void Present(const PixelImage& image);
 
     SDL_Window* m_window;
     WindowEvents& m_events;
@@ -49,10 +71,13 @@ public:
     std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events) override;
     // The main window while it is on screen, as the owner of message boxes.
     SDL_Window* Owner() const { return m_owner; }
+    // The same window, for what is drawn over it.
+    SdlWindow* Main() const { return m_main; }
 
 private:
     friend class SdlWindow;
     SDL_Window* m_owner = nullptr;
+    SdlWindow* m_main = nullptr;
 };
 
 } // namespace platform::sdl

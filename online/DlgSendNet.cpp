@@ -1,0 +1,106 @@
+#include "online/DlgSendNet.h"
+
+#include "platform/message_box.h"
+#include "platform/score_dialog.h"
+#include "platform/speech.h"
+#include "resources/area_list.h"
+#include "resources/send_net_dialog.h"
+
+namespace {
+
+namespace sn = resources::send_net;
+using platform::DialogControl;
+using Kind = DialogControl::Kind;
+
+// The dialog's background: black, as its window and labels were always painted.
+constexpr platform::Color kBlack = platform::Rgb(0, 0, 0);
+
+platform::Rect ToPixels(const resources::DialogUnitRect& r) {
+    return {resources::DialogUnitsToPixelsX(r.x), resources::DialogUnitsToPixelsY(r.y),
+            resources::DialogUnitsToPixelsX(r.x + r.cx),
+            resources::DialogUnitsToPixelsY(r.y + r.cy)};
+}
+
+DialogControl Control(Kind kind, int id, const char* text, const resources::DialogUnitRect& r,
+                      bool tabStop) {
+    DialogControl control;
+    control.kind = kind;
+    control.id = id;
+    control.text = text;
+    control.rect = ToPixels(r);
+    control.tabStop = tabStop;
+    return control;
+}
+
+platform::DialogTemplate MakeTemplate() {
+    platform::DialogTemplate t;
+    t.title = sn::kTitle;
+    t.width = resources::DialogUnitsToPixelsX(sn::kDialog.cx);
+    t.height = resources::DialogUnitsToPixelsY(sn::kDialog.cy);
+    t.fontFace = sn::kFontFace;
+    t.fontTenthsOfPoint = sn::kFontTenthsOfPoint;
+    t.background = kBlack;
+    // In the template's order, which is also the order Tab goes.
+    t.controls.push_back(Control(Kind::Label, -1, sn::kNameLabel, sn::kNameLabelRect, false));
+    DialogControl edit = Control(Kind::Edit, sn::kIdEdit, "", sn::kNameEditRect, true);
+    edit.maxChars = sn::kNameMaxChars;
+    t.controls.push_back(edit);
+    t.controls.push_back(Control(Kind::Label, -1, sn::kAreaLabel, sn::kAreaLabelRect, false));
+    t.controls.push_back(Control(Kind::DropList, sn::kIdCombo, "", sn::kAreaComboRect, true));
+    DialogControl ok = Control(Kind::Button, sn::kIdOk, sn::kOkText, sn::kOkRect, true);
+    ok.defaultButton = true;
+    t.controls.push_back(ok);
+    t.controls.push_back(
+        Control(Kind::Button, sn::kIdCancel, sn::kCancelText, sn::kCancelRect, true));
+    return t;
+}
+
+} // namespace
+
+int CDlgSendNet::DoModal() {
+    platform::DialogForm form(MakeTemplate(), this);
+    OnInitDialog(form);
+    return platform::RunScoreDialog(form);
+}
+
+void CDlgSendNet::OnInitDialog(platform::DialogForm& form) {
+    form.SetWindowText(sn::kIdEdit, m_strName);
+    for (std::string_view area : kAreaList) {
+        form.AddString(sn::kIdCombo, std::string(area));
+    }
+    // An area never chosen means "Secret"; a remembered one is found by its
+    // exact text; anything else leaves the choice to the player.
+    if (m_strArea.empty()) {
+        form.SetCurSel(sn::kIdCombo, 0);
+        return;
+    }
+    for (int i = 0; i < form.GetCount(sn::kIdCombo); ++i) {
+        if (form.GetLBText(sn::kIdCombo, i) == m_strArea) {
+            form.SetCurSel(sn::kIdCombo, i);
+            return;
+        }
+    }
+}
+
+void CDlgSendNet::OnOK(platform::DialogForm& form) {
+    const std::string area = form.GetWindowText(sn::kIdCombo);
+    if (area.empty()) {
+        // The score server takes no result without an area: rather than
+        // lose the duel to a refusal, the dialog stays open for the choice.
+        platform::Speak(sn::kChooseArea, true);
+        platform::ShowMessageBox(sn::kChooseArea, sn::kTitle, true);
+        form.SetFocus(sn::kIdCombo);
+        return;
+    }
+    m_strName = form.GetWindowText(sn::kIdEdit);
+    m_strArea = area;
+    form.EndDialog(IDOK);
+}
+
+void CDlgSendNet::OnCommand(platform::DialogForm& form, int id) {
+    if (id == IDOK) {
+        OnOK(form);
+        return;
+    }
+    form.EndDialog(IDCANCEL);
+}

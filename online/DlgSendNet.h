@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/dialog_form.h"
+
+#include <string>
+
+// The score dialog: after a won duel the player picks an area and types a
+// name, then sends the result (送信) or not (閉じる).
+class CDlgSendNet : public platform::DialogHandler {
+public:
+    enum { IDD = 129, IDOK = platform::kDialogOk, IDCANCEL = platform::kDialogCancel };
+
+    CDlgSendNet() = default;
+    ~CDlgSendNet() override = default;
+    CDlgSendNet(const CDlgSendNet&) = delete;
+    CDlgSendNet& operator=(const CDlgSendNet&) = delete;
+
+    // IDOK when 送信 (or Enter) closed it: m_strArea and m_strName then hold
+    // what the dialog showed. IDCANCEL for 閉じる, Escape or the window's
+    // close button: both are left as they were.
+    int DoModal();
+
+    std::string m_strName; // set before DoModal
+    std::string m_strArea;
+
+private:
+    void OnInitDialog(platform::DialogForm& form);
+    void OnOK(platform::DialogForm& form);
+    void OnCommand(platform::DialogForm& form, int id) override;
+};

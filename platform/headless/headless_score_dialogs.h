@@ -1,0 +1,77 @@
+#pragma once
+#include "platform/dialog_painter.h"
+#include "platform/headless/headless_window.h"
+#include "platform/score_dialog.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform::headless {
+
+// The score dialog without a screen: each dialog plays the next script a test
+// queued (keys, typed text, ticks of the main window while it is open) and is
+// painted over a copy of the main window's canvas, so a test sees what the
+// player would. A dialog without a script, or whose script ends before it
+// closes, is closed as with Escape.
+class HeadlessScoreDialogs : public ScoreDialogs {
+public:
+    struct Step {
+        enum class Kind { Key, Text, Compose, Ticks, Click, Close, Call };
+        Kind kind = Kind::Key;
+        int value = 0; // a key's code, a count of ticks, a control's id
+        KeyMods mods;
+        std::string text;
+        std::function<void(DialogForm&)> call;
+
+        static Step Key(int vk, KeyMods mods = {}) { return {Kind::Key, vk, mods, {}, {}}; }
+        // Text committed by the keyboard or the input method.
+        static Step Type(std::string text) { return {Kind::Text, 0, {}, std::move(text), {}}; }
+        // The input method composing (empty text: composition ended).
+        static Step Compose(std::string text) {
+            return {Kind::Compose, 0, {}, std::move(text), {}};
+        }
+        // Frame ticks of the main window while the dialog stays open.
+        static Step Ticks(int count) { return {Kind::Ticks, count, {}, {}, {}}; }
+        // A click (press and release) in the middle of a control.
+        static Step Click(int id) { return {Kind::Click, id, {}, {}, {}}; }
+        // The main window's close button.
+        static Step CloseWindow() { return {Kind::Close, 0, {}, {}, {}}; }
+        static Step Run(std::function<void(DialogForm&)> call) {
+            return {Kind::Call, 0, {}, {}, std::move(call)};
+        }
+    };
+
+    // One dialog as it was shown.
+    struct Shown {
+        std::string title;
+        int focusAtOpen = -1;
+        // What was drawn when it appeared, and in its last frame.
+        std::vector<DialogPainter::DrawnText> atOpen;
+        std::vector<DialogPainter::DrawnText> atClose;
+        PixelImage lastFrame;
+        int result = kDialogCancel;
+        bool scriptRanOut = false;
+    };
+
+    explicit HeadlessScoreDialogs(HeadlessWindowSystem& windows) : m_windows(windows) {}
+
+    // The next dialog plays this script; several wait their turns.
+    void AddScript(std::vector<Step> script) { m_scripts.push_back(std::move(script)); }
+    const std::vector<Shown>& Dialogs() const { return m_shown; }
+    void Clear() { m_shown.clear(); }
+
+    int RunModal(DialogForm& form) override;
+
+private:
+    void Play(DialogForm& form, const Step& step);
+    PixelImage Frame(const DialogForm& form, std::vector<DialogPainter::DrawnText>& drawn);
+
+    HeadlessWindowSystem& m_windows;
+    std::deque<std::vector<Step>> m_scripts;
+    std::vector<Shown> m_shown;
+    DialogPainter m_painter;
+};
+
+} // namespace platform::headless

@@ -1,0 +1,18 @@
+#include "platform/score_dialog.h"
+
+#include "platform/services.h"
+
+#include <cstdio>
+
+namespace platform {
+
+int RunScoreDialog(DialogForm& form) {
+    if (ScoreDialogs* dialogs = GetServices().scoreDialogs) {
+        return dialogs->RunModal(form);
+    }
+    std::fprintf(stderr, "kirikazeJ: no dialog service; \"%s\" not shown\n",
+                 form.Template().title.c_str());
+    return kDialogCancel;
+}
+
+} // namespace platform

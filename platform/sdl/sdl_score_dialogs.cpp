@@ -1,0 +1,116 @@
+#include "platform/sdl/sdl_score_dialogs.h"
+
+#include "platform/dialog_painter.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_window.h"
+
+#include <cstdio>
+
+namespace platform::sdl {
+
+namespace {
+
+KeyMods ModsOf(Uint16 mod) {
+    return {(mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0, (mod & KMOD_ALT) != 0};
+}
+
+class FormOverlay : public SdlOverlay {
+public:
+    FormOverlay(DialogForm& form, const Canvas& canvas)
+        : m_form(form),
+          m_client(DialogPainter::Place(form, canvas.Width(), canvas.Height())) {}
+
+    bool Done() const override { return m_form.Ended(); }
+
+    void OnInput(const SDL_Event& event) override {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            if (const int vk = VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
+                                                 event.key.keysym.mod)) {
+                m_form.KeyDown(vk, ModsOf(event.key.keysym.mod));
+            }
+            break;
+        case SDL_TEXTINPUT:
+            m_form.TextInput(event.text.text);
+            break;
+        case SDL_TEXTEDITING:
+            m_form.Composition(event.edit.text, event.edit.start);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                m_form.MouseDown(event.button.x - m_client.left, event.button.y - m_client.top);
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                m_form.MouseUp(event.button.x - m_client.left, event.button.y - m_client.top);
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            m_form.Wheel(event.wheel.y);
+            break;
+        default:
+            // Key releases belong to the dialog too: none reaches the game.
+            break;
+        }
+        FollowFocus();
+    }
+
+    void OnClose() override { m_form.Cancel(); }
+    bool TakeDirty() override { return m_form.TakeDirty(); }
+
+    void PaintOver(Canvas& frame) override {
+        m_painter.Paint(m_form, frame, m_client);
+        const Rect caret = m_painter.CaretRect();
+        if (caret.Width() > 0 && !(caret == m_inputRect)) {
+            // The input method's candidates open next to the caret.
+            m_inputRect = caret;
+            SDL_Rect r{caret.left, caret.top, caret.Width(), caret.Height()};
+            SDL_SetTextInputRect(&r);
+        }
+    }
+
+    // Text input is on while the name field has the focus, so the input
+    // method only steps in where something can be written.
+    void FollowFocus() {
+        const int focus = m_form.FocusIndex();
+        const bool edit = focus >= 0 &&
+                          m_form.Controls()[focus].spec.kind == DialogControl::Kind::Edit &&
+                          !m_form.Ended();
+        if (edit && !SDL_IsTextInputActive()) {
+            SDL_StartTextInput();
+        } else if (!edit && SDL_IsTextInputActive()) {
+            SDL_StopTextInput();
+        }
+    }
+
+private:
+    DialogForm& m_form;
+    Rect m_client;
+    Rect m_inputRect;
+    DialogPainter m_painter;
+};
+
+} // namespace
+
+int SdlScoreDialogs::RunModal(DialogForm& form) {
+    SdlWindow* main = m_windows.Main();
+    if (!main || !main->Handle()) {
+        std::fprintf(stderr, "kirikazeJ: no main window to show \"%s\" over\n",
+                     form.Template().title.c_str());
+        return kDialogCancel;
+    }
+    const bool textInput = SDL_IsTextInputActive();
+    FormOverlay overlay(form, main->GetCanvas());
+    form.Open();
+    overlay.FollowFocus();
+    main->RunOverlay(overlay);
+    if (textInput) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+    return form.Result();
+}
+
+} // namespace platform::sdl

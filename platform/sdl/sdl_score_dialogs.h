@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/score_dialog.h"
+
+namespace platform::sdl {
+
+class SdlWindowSystem;
+
+// The score dialog on screen: our own widgets drawn over the middle of the
+// main window (not a window of its own, so it can never get lost behind the
+// game or open on another screen). Typed text comes through SDL's text input,
+// so Japanese names can be written with the desktop's input method, whose
+// composition is shown in the name field.
+class SdlScoreDialogs : public ScoreDialogs {
+public:
+    explicit SdlScoreDialogs(SdlWindowSystem& windows) : m_windows(windows) {}
+    int RunModal(DialogForm& form) override;
+
+private:
+    SdlWindowSystem& m_windows;
+};
+
+} // namespace platform::sdl

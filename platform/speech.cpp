@@ -1,0 +1,13 @@
+#include "platform/speech.h"
+
+#include "platform/services.h"
+
+namespace platform {
+
+void Speak(const std::string& text, bool interrupt) {
+    if (Speech* speech = GetServices().speech) {
+        speech->Speak(text, interrupt);
+    }
+}
+
+} // namespace platform
