@@ -280,8 +280,8 @@ void DialogForm::MoveFocus(int index) {
 void DialogForm::Tab(bool back) {
     const int count = static_cast<int>(m_controls.size());
     for (int step = 1; step <= count; ++step) {
-        const int i = ((m_focus < 0 ? (back ? 0 : -1) : m_focus) + (back ? -step : step) + count) %
-                      count;
+        const int i =
+            ((m_focus < 0 ? (back ? 0 : -1) : m_focus) + (back ? -step : step) + count) % count;
         if (m_controls[i].spec.tabStop) {
             MoveFocus(i);
             return;
@@ -599,7 +599,8 @@ int DialogForm::DropRows(int index) const {
 
 Rect DialogForm::DropListRect(int index) const {
     const Rect field = FieldRect(index);
-    return {field.left, field.bottom, field.right, field.bottom + DropRows(index) * RowHeight() + 2};
+    return {field.left, field.bottom, field.right,
+            field.bottom + DropRows(index) * RowHeight() + 2};
 }
 
 void DialogForm::MouseDown(int x, int y) {

@@ -31,8 +31,7 @@ int CaptionHeight(const DialogForm& form) {
 }
 
 Rect Offset(const Rect& r, const Rect& client) {
-    return {r.left + client.left, r.top + client.top, r.right + client.left,
-            r.bottom + client.top};
+    return {r.left + client.left, r.top + client.top, r.right + client.left, r.bottom + client.top};
 }
 
 Rect Inset(const Rect& r, int by) {
@@ -152,8 +151,8 @@ void DialogPainter::Paint(const DialogForm& form, Canvas& target, const Rect& cl
     }
 }
 
-void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control& edit,
-                              bool focused, Canvas& target, const Rect& client) {
+void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control& edit, bool focused,
+                              Canvas& target, const Rect& client) {
     const Font& font = form.GetFont();
     const Rect r = Offset(edit.spec.rect, client);
     target.FillRect(r, kFieldBack);
@@ -257,8 +256,8 @@ void DialogPainter::PaintDrop(const DialogForm& form, int index, Canvas& target,
     }
 }
 
-void DialogPainter::PaintButton(const DialogForm& form, int index, bool focused,
-                                Canvas& target, const Rect& client) {
+void DialogPainter::PaintButton(const DialogForm& form, int index, bool focused, Canvas& target,
+                                const Rect& client) {
     const Font& font = form.GetFont();
     const auto& button = form.Controls()[index];
     const Rect r = Offset(button.spec.rect, client);

@@ -3,6 +3,7 @@
 #include <libspeechd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace platform {
 
@@ -18,14 +19,16 @@ SPDConnection* Open(const std::string& socketPath) {
     char* error = nullptr;
     SPDConnection* connection = nullptr;
     if (socketPath.empty()) {
-        connection = spd_open2(kClientName, kConnectionName, nullptr, SPD_MODE_SINGLE, nullptr,
-                               1, &error);
-    } else {
+        connection =
+            spd_open2(kClientName, kConnectionName, nullptr, SPD_MODE_SINGLE, nullptr, 1, &error);
+    } else if (std::filesystem::exists(socketPath)) {
+        // (Only tried when the socket is there: the library loses a string
+        // on every attempt that finds nothing.)
         SPDConnectionAddress address{};
         address.method = SPD_METHOD_UNIX_SOCKET;
         address.unix_socket_name = const_cast<char*>(socketPath.c_str());
-        connection = spd_open2(kClientName, kConnectionName, nullptr, SPD_MODE_SINGLE, &address,
-                               0, &error);
+        connection =
+            spd_open2(kClientName, kConnectionName, nullptr, SPD_MODE_SINGLE, &address, 0, &error);
     }
     // A missing service is normal (no screen reader in use): nothing to report.
     std::free(error);

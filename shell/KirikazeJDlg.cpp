@@ -203,8 +203,7 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     // Remembered even if the sending fails: the player typed them.
     m_reg.m_strArea = dlg.m_strArea;
     m_reg.m_strName = dlg.m_strName;
-    const std::string text =
-        SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
+    const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
     platform::Speak(text, true);
     const CKirikazeJApp* app = CKirikazeJApp::Current();
     platform::ShowMessageBox(text, app ? app->m_pszAppName : std::string(), true);

@@ -17,8 +17,7 @@ KeyMods ModsOf(Uint16 mod) {
 class FormOverlay : public SdlOverlay {
 public:
     FormOverlay(DialogForm& form, const Canvas& canvas)
-        : m_form(form),
-          m_client(DialogPainter::Place(form, canvas.Width(), canvas.Height())) {}
+        : m_form(form), m_client(DialogPainter::Place(form, canvas.Width(), canvas.Height())) {}
 
     bool Done() const override { return m_form.Ended(); }
 

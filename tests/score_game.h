@@ -1,0 +1,85 @@
+#pragma once
+// A game on the headless backend that talks to a score server on loopback:
+// our real server, or a raw one that answers whatever a test wants.
+#include "shell_game.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kztest {
+
+inline void WriteSettings(const Game& game, const std::string& text) {
+    std::filesystem::create_directories(game.SettingsFile().parent_path());
+    std::ofstream(game.SettingsFile(), std::ios::binary) << text;
+}
+
+inline std::string ServerSetting(int port) {
+    return "server=http://127.0.0.1:" + std::to_string(port) + "\n";
+}
+
+// From the menu into the duel of that item (1 easy, 2 normal, 3 hard); the
+// duel is then won with that many mistakes and confirmed, and the next tick
+// runs the submission.
+inline void WinDuel(Game& game, int menuItem, int mistakes) {
+    auto& window = *game.system.Window();
+    for (int i = 0; i < menuItem; ++i) {
+        window.ReleaseKey(VK_DOWN);
+    }
+    window.ReleaseKey(VK_SPACE);
+    window.Tick();
+    ASSERT_EQ(game.dlg->m_nScene, 2);
+    game.dlg->m_pSceenGame->m_nDamage = mistakes;
+    game.dlg->m_pSceenGame->m_nCommand = 2;
+    window.Tick();
+}
+
+// Answers the submit path with a fixed body and keeps every request target.
+class RawScoreServer {
+public:
+    RawScoreServer(std::string body, int status = 200) : m_body(std::move(body)), m_status(status) {
+        m_server.Get("/game/kirikaze/GameSet.asp",
+                     [this](const httplib::Request& req, httplib::Response& res) {
+                         {
+                             std::lock_guard<std::mutex> lock(m_lock);
+                             m_targets.push_back(req.target);
+                         }
+                         res.status = m_status;
+                         res.set_content(m_body, "text/html");
+                     });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!m_server.is_running() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(m_server.is_running());
+    }
+    ~RawScoreServer() {
+        m_server.stop();
+        m_thread.join();
+    }
+
+    int Port() const { return m_port; }
+    std::vector<std::string> Targets() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_targets;
+    }
+
+private:
+    httplib::Server m_server;
+    std::string m_body;
+    int m_status;
+    int m_port = 0;
+    std::mutex m_lock;
+    std::vector<std::string> m_targets;
+    std::thread m_thread;
+};
+
+} // namespace kztest
