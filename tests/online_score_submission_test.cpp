@@ -1,7 +1,6 @@
 // A won duel offered to the score server, end to end: the dialog worked by
 // scripted keys, the request on loopback, the server's answer in the message
 // box, the remembered area and name.
-#include "platform/text_encoding.h"
 #include "score_game.h"
 #include "server_fixture.h"
 
@@ -204,7 +203,7 @@ TEST(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
 TEST(ScoreSubmission, OnlyTheLinesBetweenTheMarkersAreShown) {
     struct Case {
         const char* what;
-        std::string body; // UTF-8 here, sent as CP932
+        std::string body;
         int status;
         const char* shown;
     };
@@ -228,7 +227,7 @@ TEST(ScoreSubmission, OnlyTheLinesBetweenTheMarkersAreShown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        RawScoreServer server(platform::Cp932FromUtf8(c.body), c.status);
+        RawScoreServer server(c.body, c.status);
         Game game;
         WriteSettings(game, ServerSetting(server.Port()));
         game.Start();

@@ -1,6 +1,7 @@
 #pragma once
 // A game on the headless backend that talks to a score server on loopback:
 // our real server, or a raw one that answers whatever a test wants.
+#include "platform/text_encoding.h"
 #include "shell_game.h"
 
 #include <gtest/gtest.h>
@@ -40,10 +41,12 @@ inline void WinDuel(Game& game, int menuItem, int mistakes) {
     window.Tick();
 }
 
-// Answers the submit path with a fixed body and keeps every request target.
+// Answers the submit path with a fixed body (written here in UTF-8, sent in
+// CP932 as the score server speaks) and keeps every request target.
 class RawScoreServer {
 public:
-    RawScoreServer(std::string body, int status = 200) : m_body(std::move(body)), m_status(status) {
+    explicit RawScoreServer(const std::string& body, int status = 200)
+        : m_body(platform::Cp932FromUtf8(body)), m_status(status) {
         m_server.Get("/game/kirikaze/GameSet.asp",
                      [this](const httplib::Request& req, httplib::Response& res) {
                          {
