@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/sdl/sdl_keys.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform::sdl {
@@ -101,6 +102,9 @@ void SdlWindow::HandleEvent(const SDL_Event& event) {
         }
         break;
     case SDL_KEYUP:
+        if (TakeOverlayKey(event.key.keysym.scancode)) {
+            break;
+        }
         if (const int vk = VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
                                              event.key.keysym.mod)) {
             m_events.OnWindowKeyUp(vk);
@@ -155,6 +159,15 @@ int SdlWindow::RunModal() {
     return m_result;
 }
 
+bool SdlWindow::TakeOverlayKey(SDL_Scancode scancode) {
+    const auto it = std::find(m_overlayKeys.begin(), m_overlayKeys.end(), scancode);
+    if (it == m_overlayKeys.end()) {
+        return false;
+    }
+    m_overlayKeys.erase(it);
+    return true;
+}
+
 bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) {
     switch (event.type) {
     case SDL_QUIT:
@@ -171,7 +184,16 @@ bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) 
                event.window.event == SDL_WINDOWEVENT_RESTORED ||
                event.window.event == SDL_WINDOWEVENT_SHOWN;
     case SDL_KEYDOWN:
+        if (!event.key.repeat && std::find(m_overlayKeys.begin(), m_overlayKeys.end(),
+                                           event.key.keysym.scancode) == m_overlayKeys.end()) {
+            m_overlayKeys.push_back(event.key.keysym.scancode);
+        }
+        overlay.OnInput(event);
+        return false;
     case SDL_KEYUP:
+        TakeOverlayKey(event.key.keysym.scancode);
+        overlay.OnInput(event);
+        return false;
     case SDL_TEXTINPUT:
     case SDL_TEXTEDITING:
     case SDL_MOUSEBUTTONDOWN:

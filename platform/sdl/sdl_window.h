@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <vector>
+
 namespace platform::sdl {
 
 class SdlWindowSystem;
@@ -52,6 +54,8 @@ private:
     void HandleEvent(const SDL_Event& event);
     // Returns true when the window needs showing again.
     bool HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay);
+    // True (and forgotten) when the key went down inside an overlay.
+    bool TakeOverlayKey(SDL_Scancode scancode);
     void Present(const PixelImage& image);
 
     SDL_Window* m_window;
@@ -64,6 +68,9 @@ private:
     bool m_destroyed = false;
     WindowEnd m_endReason = WindowEnd::Closed;
     int m_result = 0;
+    // Keys pressed in an overlay and not yet released when it closed (the
+    // Enter that sent the score): their releases belong to it, not the game.
+    std::vector<SDL_Scancode> m_overlayKeys;
 };
 
 class SdlWindowSystem : public WindowSystem {
