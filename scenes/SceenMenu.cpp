@@ -4,6 +4,8 @@
 #include "resources/texts.h"
 #include "shell/KirikazeJDlg.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr int kFontTenths = 400;
@@ -15,6 +17,18 @@ constexpr platform::Color kBlack = platform::Rgb(0, 0, 0);
 constexpr platform::Color kWhite = platform::Rgb(255, 255, 255);
 constexpr platform::Color kYellow = platform::Rgb(255, 255, 0);
 
+// The menu's sounds; a sound's id is its place here. Ids 1 ... 7 are the
+// item voices (item i speaks with id i + 1); id 0 is registered but never
+// played.
+constexpr const char* kSoundFiles[] = {
+    "\\sound\\menu\\Title.ywv",  "\\sound\\menu\\tutorial.ywv", "\\sound\\menu\\easy.ywv",
+    "\\sound\\menu\\normal.ywv", "\\sound\\menu\\hard.ywv",     "\\sound\\menu\\NetRecord.ywv",
+    "\\sound\\menu\\update.ywv", "\\sound\\menu\\end.ywv",      "\\sound\\opning.ywv",
+    "\\sound\\maintitle.ywv",
+};
+constexpr uint32_t kMusic = 8;
+constexpr uint32_t kTitle = 9;
+
 } // namespace
 
 void CSceenMenu::Init(CKirikazeJDlg* pMainWnd, std::string strDataDir) {
@@ -24,7 +38,15 @@ void CSceenMenu::Init(CKirikazeJDlg* pMainWnd, std::string strDataDir) {
     m_pFont = new platform::Font(kFontTenths, texts::kFontFace);
     m_nSelect = 0;
     m_pMainWnd = pMainWnd;
+    m_sound.CreateDevice(pMainWnd ? pMainWnd->GetPlatformWindow() : nullptr);
     m_strDataDir = std::move(strDataDir);
+    for (uint32_t id = 0; id < std::size(kSoundFiles); ++id) {
+        m_sound.AddSound(m_strDataDir + kSoundFiles[id], id);
+    }
+    // Both at once: the title is spoken over the music, which plays on until
+    // the menu goes.
+    m_sound.Play(kTitle, 0);
+    m_sound.Play(kMusic, platform::kPlayLooping);
 }
 
 void CSceenMenu::OnKey(int nChar) {
@@ -44,6 +66,9 @@ void CSceenMenu::OnKey(int nChar) {
     if (nChar == VK_SPACE || nChar == VK_RETURN) {
         m_nCommand = m_nSelect;
     }
+    // Every key speaks where the player now is, even one that moved nothing:
+    // any key is a way to ask "where am I?".
+    m_sound.Play(static_cast<uint32_t>(m_nSelect) + 1, 0);
     if (m_pMainWnd) {
         m_pMainWnd->RequestRepaint();
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SoundPlay.h"
 #include "platform/draw.h"
 #include "scenes/BaseSceen.h"
 
@@ -8,6 +9,9 @@
 class CKirikazeJDlg;
 
 // The spoken menu: seven items, Up and Down to move, Space or Enter to choose.
+// Made to be used without looking: it greets the player with the spoken
+// title over the opening music, and every key release speaks the item that is
+// then highlighted.
 class CSceenMenu : public CBaseSceen {
 public:
     CSceenMenu() = default;
@@ -18,6 +22,7 @@ public:
     // Draws the whole client area.
     void Paint();
 
+    CSoundPlay m_sound; // device 0: the 3D mode, every sound centred
     std::vector<std::string> m_arrItem;
     platform::Font* m_pFont = nullptr; // deleted by the main window
     CKirikazeJDlg* m_pMainWnd = nullptr;
