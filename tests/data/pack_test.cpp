@@ -94,7 +94,10 @@ TEST(DataPack, EverySoundIsAudibleMono16Bit22050HzWave) {
         for (int16_t s : wave.samples) {
             peak = std::max(peak, std::abs(int(s)));
         }
-        EXPECT_GT(peak, 16000) << e.file << " is too quiet";
+        // The music is made to sit under the voices (the menu's tests check how
+        // far); everything else is heard on its own.
+        EXPECT_GT(peak, e.file == "\\sound\\opning.ywv" ? 5000 : 16000)
+            << e.file << " is too quiet";
     }
 }
 
