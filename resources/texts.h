@@ -29,4 +29,9 @@ inline constexpr char kUpdaterServerPathArg[] = " /SERVER_PATH=";
 inline constexpr char kUpdaterAppTitleArg[] = " /APPTITLE=";
 inline constexpr char kUpdaterValue[] = "kirikazeJ";
 
+// The duel's lines on screen; the mistake count follows "DAMAGE!".
+inline constexpr char kDuelDamage[] = "DAMAGE!";
+inline constexpr char kDuelChance[] = "チャンス!";
+inline constexpr char kDuelWon[] = "おめでとう!";
+
 } // namespace texts

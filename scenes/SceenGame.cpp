@@ -143,7 +143,7 @@ void CSceenGame::NewEnemy() {
 void CSceenGame::TakeDamage() {
     m_nDamage += 1;
     Play(m_nSoundSasu2);
-    ShowSingleLine("DAMAGE!" + std::to_string(m_nDamage));
+    ShowSingleLine(texts::kDuelDamage + std::to_string(m_nDamage));
     if (m_nDamage >= 1 && m_nDamage <= 5) {
         Play(m_anSoundDamage[m_nDamage - 1]);
     }
@@ -164,7 +164,7 @@ void CSceenGame::Strike() {
     Play(m_nSoundWinner);
     m_nState = kWon;
     Wait(3000);
-    ShowSingleLine("おめでとう!");
+    ShowSingleLine(texts::kDuelWon);
 }
 
 void CSceenGame::Lose() {
@@ -228,7 +228,7 @@ void CSceenGame::Block(int nDirection) {
     m_bBlocked = 1;
     if (m_nBlocksLeft < 0) {
         Play(m_nSoundChance);
-        ShowSingleLine("チャンス!");
+        ShowSingleLine(texts::kDuelChance);
     }
 }
 

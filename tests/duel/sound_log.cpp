@@ -2,10 +2,11 @@
 
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <string_view>
 
 namespace duel_test {
 
@@ -13,8 +14,10 @@ namespace {
 
 // The sample bytes of a plain RIFF WAVE file: the payload of its data chunk.
 std::string SampleBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     size_t pos = 12;
     while (pos + 8 <= bytes.size()) {
         uint32_t size = 0;
@@ -95,10 +98,14 @@ private:
     std::shared_ptr<platform::AudioDevice> m_real;
 };
 
-} // namespace
-
-SoundLog::SoundLog(platform::headless::HeadlessAudio& audio, const std::string& dataDir)
-    : m_audio(audio) {
+// The sounds of a data folder by the hash of their samples; read once per run.
+const std::map<size_t, std::string>& KnownSounds(const std::string& dataDir) {
+    static std::map<std::string, std::map<size_t, std::string>> s_folders;
+    auto found = s_folders.find(dataDir);
+    if (found != s_folders.end()) {
+        return found->second;
+    }
+    std::map<size_t, std::string>& names = s_folders[dataDir];
     namespace fs = std::filesystem;
     fs::path root(dataDir);
     std::error_code error;
@@ -112,9 +119,15 @@ SoundLog::SoundLog(platform::headless::HeadlessAudio& audio, const std::string& 
         for (const auto& part : relative) {
             name += "\\" + part.string();
         }
-        m_names.emplace(SampleBytes(it->path()), name);
+        names.emplace(std::hash<std::string>()(SampleBytes(it->path())), name);
     }
+    return names;
 }
+
+} // namespace
+
+SoundLog::SoundLog(platform::headless::HeadlessAudio& audio, const std::string& dataDir)
+    : m_audio(audio), m_names(KnownSounds(dataDir)) {}
 
 SoundLog::~SoundLog() = default;
 
@@ -129,7 +142,8 @@ std::shared_ptr<platform::AudioDevice> SoundLog::CreateDevice() {
 void SoundLog::Record(SoundEvent event) { m_events.push_back(std::move(event)); }
 
 std::string SoundLog::NameOf(const uint8_t* data, size_t size) const {
-    auto it = m_names.find(std::string(reinterpret_cast<const char*>(data), size));
+    auto it = m_names.find(
+        std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(data), size)));
     return it == m_names.end() ? "?" : it->second;
 }
 

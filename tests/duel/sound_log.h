@@ -48,7 +48,7 @@ public:
 
 private:
     platform::headless::HeadlessAudio& m_audio;
-    std::map<std::string, std::string> m_names; // sample bytes → name
+    const std::map<size_t, std::string>& m_names; // hash of the samples → name
     std::vector<SoundEvent> m_events;
     std::map<std::string, std::weak_ptr<platform::SoundBuffer>> m_latest;
 };

@@ -1,0 +1,107 @@
+#pragma once
+// A duel on the headless backend, as the player gets it: the real main window
+// and scene, the real sound player and mixer rendering the generated data
+// pack, and a log of what reached the sound device.
+#include "audio/SoundVolume.h"
+#include "duel/sound_log.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_system.h"
+#include "platform/keys.h"
+#include "resources/texts.h"
+#include "scenes/SceenGame.h"
+#include "shell/KirikazeJApp.h"
+#include "shell/KirikazeJDlg.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace duel_test {
+
+// The game's working folder is the generated data pack, as scripts/play has it.
+class DataFolder {
+public:
+    DataFolder() : m_old(std::filesystem::current_path()) {
+        std::filesystem::current_path(KZ_DATA_DIR);
+    }
+    ~DataFolder() { std::filesystem::current_path(m_old); }
+
+private:
+    std::filesystem::path m_old;
+};
+
+struct DuelGame {
+    // level: 1 tutorial, 2 easy, 3 normal, 4 hard. seed: the random sequence
+    // the duel draws its directions, rolls and voices from.
+    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000)
+        : system(startTick), log(audio, KZ_DATA_DIR) {
+        platform::Services services = system.Installed();
+        services.audio = &log;
+        system.Reinstall(services);
+        for (uint32_t id = 0; id < CSoundVolume::kRemembered; ++id) {
+            CSoundVolume::Instance().SetRemembered(id, 0);
+        }
+        app.SetRegistryKey(texts::kCompanyKey);
+        dlg = std::make_unique<CKirikazeJDlg>();
+        dlg->Create();
+        window = system.Window();
+        window->GetCanvas().EnableTextLog(true);
+        // The menu is the same in every run; from here on the duel's own.
+        std::srand(seed);
+        log.Clear();
+        dlg->ChangeScene(2, level - 1);
+    }
+
+    CSceenGame& Game() { return *dlg->m_pSceenGame; }
+    bool InDuel() const { return dlg->m_nScene == 2 && dlg->m_pSceenGame; }
+    uint32_t Now() const { return platform::GetTickCount(); }
+
+    // One 100 ms frame.
+    void Frame() { window->Tick(); }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            Frame();
+        }
+    }
+    // Frames until the duel is in that state; false when it never got there.
+    bool RunUntil(int state, int maxFrames = 200) {
+        for (int i = 0; i < maxFrames && InDuel(); ++i) {
+            if (Game().m_nState == state) {
+                return true;
+            }
+            Frame();
+        }
+        return InDuel() && Game().m_nState == state;
+    }
+    void Key(int vk) { window->ReleaseKey(vk); }
+    // The block key that answers the attack under way.
+    static int BlockKey(int direction) {
+        static const int kKeys[5] = {0, '7', '9', '1', '3'};
+        return direction >= 1 && direction <= 4 ? kKeys[direction] : 0;
+    }
+    static int WrongKey(int direction) { return BlockKey(direction == 1 ? 2 : 1); }
+
+    // The lines the last paint showed.
+    std::vector<std::string> LinesShown() {
+        auto& canvas = window->GetCanvas();
+        canvas.ClearTextLog();
+        window->RequestRepaint();
+        window->Pump();
+        std::vector<std::string> lines;
+        for (const auto& draw : canvas.TextLog()) {
+            lines.push_back(draw.text);
+        }
+        return lines;
+    }
+
+    platform::headless::HeadlessSystem system;
+    platform::headless::HeadlessAudio audio;
+    SoundLog log;
+    DataFolder folder;
+    CKirikazeJApp app{"kirikazeJ"};
+    std::unique_ptr<CKirikazeJDlg> dlg;
+    platform::headless::HeadlessWindow* window = nullptr;
+};
+
+} // namespace duel_test

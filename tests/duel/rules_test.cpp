@@ -1,0 +1,382 @@
+// The duel's rules, as the player meets them: what each key does in each
+// state, when the chance opens, when a duel is lost or won.
+#include "duel/duel_play.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using duel_test::AwaitAttack;
+using duel_test::AwaitWindowClose;
+using duel_test::BlockAttack;
+using duel_test::Contains;
+using duel_test::DefeatEnemy;
+using duel_test::DuelGame;
+using duel_test::MakeMistakes;
+
+constexpr int kApproach = CSceenGame::kApproach;
+constexpr int kChallenge = CSceenGame::kChallenge;
+constexpr int kPause = CSceenGame::kPause;
+constexpr int kAttack = CSceenGame::kAttack;
+constexpr int kDefeated = CSceenGame::kDefeated;
+constexpr int kLost = CSceenGame::kLost;
+constexpr int kWon = CSceenGame::kWon;
+constexpr int kTutorial = CSceenGame::kTutorial;
+
+TEST(DuelRules, TheChanceOpensAfterOneBlockForTheFirstEnemyAndBlocksLeftPlusOneLater) {
+    for (unsigned seed : {1u, 7u, 42u}) {
+        DuelGame g(2, seed);
+        for (int enemy = 1; enemy <= 5; ++enemy) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", enemy " << enemy);
+            ASSERT_EQ(g.Game().m_nEnemy, enemy);
+            const int needed = g.Game().m_nBlocksLeft + 1;
+            if (enemy == 1) {
+                EXPECT_EQ(needed, 1);
+            } else {
+                EXPECT_GE(needed, 2);
+                EXPECT_LE(needed, 6);
+            }
+            int blocks = 0;
+            bool chance = false;
+            while (!chance && blocks < 8) {
+                ASSERT_TRUE(AwaitAttack(g));
+                g.log.Clear();
+                BlockAttack(g);
+                ++blocks;
+                chance = Contains(g.log.Started(), "\\sound\\chance");
+                EXPECT_TRUE(Contains(g.log.Started(), "\\sound\\kin"));
+            }
+            EXPECT_EQ(blocks, needed);
+            EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"チャンス!"});
+            g.Key(VK_SPACE);
+            EXPECT_EQ(g.Game().m_nState, enemy == 5 ? kWon : kDefeated);
+            if (enemy < 5) {
+                ASSERT_TRUE(g.RunUntil(kApproach));
+            }
+        }
+    }
+}
+
+TEST(DuelRules, EveryBlockInOneWindowCountsAndEachBlockPastZeroSoundsTheChance) {
+    // Enemy 2 of seed 1 needs more than one block; the whole duel replays
+    // the same way for every row.
+    DuelGame probe(2, 1);
+    ASSERT_TRUE(DefeatEnemy(probe));
+    ASSERT_TRUE(probe.RunUntil(kApproach));
+    const int needed = probe.Game().m_nBlocksLeft + 1;
+    ASSERT_GE(needed, 2);
+
+    for (int presses = 1; presses <= needed + 2; ++presses) {
+        SCOPED_TRACE(testing::Message() << presses << " presses, " << needed << " needed");
+        DuelGame g(2, 1);
+        ASSERT_TRUE(DefeatEnemy(g));
+        ASSERT_TRUE(AwaitAttack(g));
+        g.log.Clear();
+        for (int i = 0; i < presses; ++i) {
+            BlockAttack(g);
+        }
+        auto started = g.log.Started();
+        EXPECT_EQ(std::count(started.begin(), started.end(), "\\sound\\kin"), presses);
+        EXPECT_EQ(std::count(started.begin(), started.end(), "\\sound\\chance"),
+                  std::max(0, presses - needed + 1));
+        EXPECT_EQ(g.Game().m_nState, kAttack) << "blocks never end the window";
+    }
+}
+
+TEST(DuelRules, AnOpenChanceStaysOpenOverLaterAttacksOfTheSameEnemy) {
+    enum class Then { Strike, BlockAgain, LetItClose };
+    struct Case {
+        Then then;
+        std::vector<std::string> heard; // in the next attack
+        int damage;
+    };
+    const Case cases[] = {
+        {Then::Strike, {"\\sound\\sasu1"}, 0},
+        {Then::BlockAgain, {"\\sound\\kin", "\\sound\\chance"}, 0},
+        {Then::LetItClose, {"\\sound\\sasu2", "\\sound\\damage1"}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.then));
+        DuelGame g(2, 3);
+        ASSERT_TRUE(AwaitAttack(g));
+        BlockAttack(g); // the first enemy opens up after one block
+        ASSERT_LT(g.Game().m_nBlocksLeft, 0);
+        ASSERT_TRUE(AwaitAttack(g)); // no strike: the next attack comes
+        g.log.Clear();
+        if (c.then == Then::Strike) {
+            g.Key(VK_SPACE);
+        } else if (c.then == Then::BlockAgain) {
+            BlockAttack(g);
+        } else {
+            AwaitWindowClose(g);
+        }
+        auto started = g.log.Started();
+        for (const std::string& name : c.heard) {
+            EXPECT_TRUE(Contains(started, name)) << name;
+        }
+        EXPECT_EQ(g.Game().m_nDamage, c.damage);
+        if (c.then == Then::LetItClose) {
+            // Still open after the mistake: the strike in the next attack lands.
+            ASSERT_TRUE(AwaitAttack(g));
+            g.Key(VK_SPACE);
+            EXPECT_EQ(g.Game().m_nState, kDefeated);
+        }
+    }
+}
+
+TEST(DuelRules, WithFourMistakesTheNextCloseLosesUnlessTheEnemyFallsFirst) {
+    enum class Fifth { Blocked, Unblocked, Struck };
+    struct Case {
+        Fifth fifth;
+        bool lost;
+    };
+    const Case cases[] = {{Fifth::Blocked, true}, {Fifth::Unblocked, true}, {Fifth::Struck, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fifth));
+        DuelGame g(2, 5);
+        ASSERT_TRUE(MakeMistakes(g, 4));
+        ASSERT_TRUE(AwaitAttack(g));
+        g.log.Clear();
+        if (c.fifth != Fifth::Unblocked) {
+            BlockAttack(g);
+        }
+        if (c.fifth == Fifth::Struck) {
+            g.Key(VK_SPACE);
+        }
+        AwaitWindowClose(g);
+        if (!c.lost) {
+            EXPECT_EQ(g.Game().m_nState, kDefeated);
+            continue;
+        }
+        EXPECT_EQ(g.Game().m_nState, kLost);
+        EXPECT_EQ(g.Game().m_nDamage, 4) << "the losing close is no fifth mistake";
+        EXPECT_EQ(g.Game().m_nPicture, 6);
+        auto started = g.log.Started();
+        std::vector<std::string> tail(started.end() - std::min<size_t>(3, started.size()),
+                                      started.end());
+        EXPECT_EQ(tail, (std::vector<std::string>{"\\sound\\youlose", "\\sound\\GameOver",
+                                                  "\\sound\\sasu2"}));
+        EXPECT_FALSE(Contains(started, "\\sound\\damage5"));
+    }
+}
+
+TEST(DuelRules, AWrongKeyIsAMistakeAtOnceAndOnlyWrongKeysGoPastFour) {
+    DuelGame g(2, 11);
+    ASSERT_TRUE(MakeMistakes(g, 4));
+    struct Step {
+        int damage;
+        const char* voice; // null: no damage voice any more
+    };
+    const Step steps[] = {{5, "\\sound\\damage5"}, {6, nullptr}, {7, nullptr}};
+    ASSERT_TRUE(AwaitAttack(g));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.damage);
+        g.log.Clear();
+        const uint32_t pressed = g.Now();
+        g.Key(DuelGame::WrongKey(g.Game().m_nPicture));
+        EXPECT_EQ(g.Game().m_nDamage, step.damage);
+        EXPECT_EQ(g.Game().m_nState, kPause);
+        auto started = g.log.Started();
+        EXPECT_TRUE(Contains(started, "\\sound\\sasu2"));
+        if (step.voice) {
+            EXPECT_TRUE(Contains(started, step.voice));
+        } else {
+            EXPECT_EQ(started.size(), 1u) << "only the cut";
+        }
+        EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"DAMAGE!" + std::to_string(step.damage)});
+        // Keys in the pause do nothing; the next swing comes 1000 ms later.
+        g.log.Clear();
+        g.Key(VK_SPACE);
+        g.Key(DuelGame::BlockKey(1));
+        EXPECT_TRUE(g.log.Started().empty());
+        ASSERT_TRUE(AwaitAttack(g));
+        EXPECT_GE(g.Now() - pressed, 1000u);
+        EXPECT_LT(g.Now() - pressed, 1100u);
+    }
+    // The next close with more than four mistakes loses.
+    AwaitWindowClose(g);
+    EXPECT_EQ(g.Game().m_nState, kLost);
+}
+
+TEST(DuelRules, TheStrikeKeyDoesWhatTheStateAllows) {
+    struct Case {
+        const char* name;
+        int state;
+        std::vector<std::string> heard;
+        int after;
+    };
+    const Case cases[] = {
+        {"approach", kApproach, {}, kApproach},
+        {"challenge", kChallenge, {}, kChallenge},
+        {"pause", kPause, {}, kPause},
+        {"attack, chance closed", kAttack, {"\\sound\\kin"}, kAttack},
+        {"attack, chance open", kAttack, {"\\sound\\sasu1"}, kDefeated},
+        {"defeated", kDefeated, {}, kDefeated},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DuelGame g(3, 2);
+        if (c.state == kDefeated) {
+            ASSERT_TRUE(DefeatEnemy(g));
+        } else if (c.heard == std::vector<std::string>{"\\sound\\sasu1"}) {
+            ASSERT_TRUE(AwaitAttack(g));
+            BlockAttack(g);
+        } else {
+            ASSERT_TRUE(g.RunUntil(c.state));
+        }
+        g.log.Clear();
+        const uint8_t armBefore = g.Game().m_bArm;
+        g.Key('5');
+        auto started = g.log.Started();
+        if (c.heard.empty()) {
+            EXPECT_TRUE(started.empty());
+            EXPECT_EQ(g.Game().m_bArm, armBefore);
+        } else {
+            EXPECT_EQ(started.front(), c.heard.front());
+            EXPECT_EQ(g.Game().m_bArm, 1);
+        }
+        EXPECT_EQ(g.Game().m_nState, c.after);
+        EXPECT_EQ(g.Game().m_nCommand, -1);
+    }
+}
+
+TEST(DuelRules, TheEndOfADuelIsConfirmedOnlyAfter3000Ms) {
+    struct Case {
+        bool won;
+        int framesWaited;
+        int command; // right after the strike key
+    };
+    const Case cases[] = {
+        {true, 0, -1}, {true, 29, -1}, {true, 30, 2}, {true, 100, 2},
+        {false, 0, -1}, {false, 29, -1}, {false, 30, 1}, {false, 100, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.won ? "won" : "lost") << " " << c.framesWaited);
+        DuelGame g(2, 4);
+        if (c.won) {
+            for (int enemy = 1; enemy <= 5; ++enemy) {
+                ASSERT_TRUE(DefeatEnemy(g));
+            }
+            ASSERT_EQ(g.Game().m_nState, kWon);
+            EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"おめでとう!"});
+        } else {
+            ASSERT_TRUE(MakeMistakes(g, 4));
+            ASSERT_TRUE(AwaitAttack(g));
+            AwaitWindowClose(g);
+            ASSERT_EQ(g.Game().m_nState, kLost);
+        }
+        g.Frames(c.framesWaited);
+        g.Key(VK_NUMPAD5);
+        EXPECT_EQ(g.Game().m_nCommand, c.command);
+        g.Frame();
+        EXPECT_EQ(g.dlg->m_nScene, c.command == -1 ? 2 : 1);
+    }
+}
+
+TEST(DuelRules, EscapeLeavesInEveryState) {
+    struct Case {
+        int level;
+        int state;
+    };
+    const Case cases[] = {{2, kApproach}, {2, kChallenge}, {2, kPause}, {2, kAttack},
+                          {2, kDefeated}, {2, kLost},      {2, kWon},   {1, kTutorial}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        DuelGame g(c.level, 6);
+        if (c.state == kDefeated) {
+            ASSERT_TRUE(DefeatEnemy(g));
+        } else if (c.state == kWon) {
+            for (int enemy = 1; enemy <= 5; ++enemy) {
+                ASSERT_TRUE(DefeatEnemy(g));
+            }
+        } else if (c.state == kLost) {
+            ASSERT_TRUE(MakeMistakes(g, 4));
+            ASSERT_TRUE(AwaitAttack(g));
+            AwaitWindowClose(g);
+        } else {
+            ASSERT_TRUE(g.RunUntil(c.state));
+        }
+        ASSERT_EQ(g.Game().m_nState, c.state);
+        g.Key(VK_ESCAPE);
+        EXPECT_EQ(g.Game().m_nCommand, 0);
+        g.Frame();
+        EXPECT_EQ(g.dlg->m_nScene, 1) << "back in the menu, without a score";
+    }
+}
+
+TEST(DuelRules, TheFirstFiveEnemiesOnlyAttackFromAbove) {
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(seed);
+        DuelGame g(3, seed);
+        int lower = 0;
+        while (g.Game().m_nState != kWon) {
+            ASSERT_TRUE(AwaitAttack(g));
+            const int enemy = g.Game().m_nEnemy;
+            const int direction = g.Game().m_nPicture;
+            const uint32_t rate = g.log.RateOf("\\sound\\huri");
+            if (enemy <= 5) {
+                EXPECT_TRUE(direction == 1 || direction == 2) << "enemy " << enemy;
+                EXPECT_EQ(rate, 24200u);
+            }
+            if (direction >= 3) {
+                ++lower;
+                EXPECT_EQ(rate, 13200u);
+            }
+            BlockAttack(g);
+            if (g.Game().m_nBlocksLeft < 0) {
+                g.Key(VK_SPACE);
+            }
+        }
+        EXPECT_GT(lower, 0) << "enemies 6 … 10 attack from below too";
+        EXPECT_EQ(g.Game().m_nState, kWon);
+    }
+}
+
+TEST(DuelRules, EachNewEnemyIsAnnouncedByNumberFromTheSecondOn) {
+    DuelGame g(2, 8);
+    for (int enemy = 1; enemy <= 4; ++enemy) {
+        SCOPED_TRACE(enemy);
+        auto started = g.log.Started();
+        for (const std::string& name : started) {
+            EXPECT_EQ(name.rfind("\\sound\\no\\", 0), std::string::npos)
+                << name << " during the fight with enemy " << enemy;
+        }
+        ASSERT_TRUE(DefeatEnemy(g));
+        g.log.Clear();
+        ASSERT_TRUE(g.RunUntil(kApproach));
+        const std::string number = "\\sound\\no\\" + std::to_string(enemy + 1);
+        EXPECT_EQ(g.log.Started(), (std::vector<std::string>{"\\sound\\asiato", number}));
+        for (const auto& event : g.log.Events()) {
+            EXPECT_EQ(event.tick, g.log.Events().front().tick) << "all in one frame";
+        }
+        EXPECT_EQ(g.log.RateOf("\\sound\\asiato"), 24200u) << "later footsteps play high";
+        g.log.Clear();
+        g.Frame();
+        EXPECT_EQ(g.LinesShown(), std::vector<std::string>{std::to_string(enemy + 1)});
+    }
+}
+
+TEST(DuelRules, TheReactionWindowShrinksWithTheEnemyNumber) {
+    // Seen from the player's side: a swing left alone closes after the window.
+    struct Case {
+        int enemy;
+        uint32_t windowMs;
+    };
+    const Case cases[] = {{1, 1500}, {5, 1500}, {6, 1200}, {10, 1200}, {11, 1100},
+                          {20, 1000}, {25, 900}, {30, 800}, {35, 700}, {40, 600},
+                          {45, 500}, {46, 400}, {50, 400}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.enemy);
+        DuelGame g(4, 9);
+        ASSERT_TRUE(g.RunUntil(kPause));
+        g.Game().m_nEnemy = c.enemy; // skip ahead: the window depends on the number only
+        ASSERT_TRUE(AwaitAttack(g));
+        const uint32_t swing = g.Now();
+        g.log.Clear();
+        AwaitWindowClose(g);
+        ASSERT_TRUE(Contains(g.log.Started(), "\\sound\\sasu2"));
+        EXPECT_EQ(g.log.Events().front().tick - swing, c.windowMs);
+    }
+}
+
+} // namespace
