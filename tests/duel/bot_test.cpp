@@ -67,11 +67,11 @@ Outcome PlayByEar(int level, unsigned seed, int reactionMs, uint32_t maxSeconds)
     Outcome outcome;
     const uint32_t start = g.Now();
     while (g.InDuel() && g.Now() - start < maxSeconds * 1000) {
-        g.window->AdvanceTime(kSliceMs);
+        RenderedAudio heard = g.Advance(kSliceMs);
         if (!g.InDuel()) {
             break;
         }
-        for (unsigned key : bot.Hear(Interleaved(g.audio.RenderMs(kSliceMs)))) {
+        for (unsigned key : bot.Hear(Interleaved(heard))) {
             g.Key(static_cast<int>(key));
             // The judge, not the player, notes what the game was asked.
             if (g.InDuel() && g.Game().m_nCommand >= 0) {

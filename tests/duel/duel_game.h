@@ -35,7 +35,7 @@ struct DuelGame {
     // level: 1 tutorial, 2 easy, 3 normal, 4 hard. seed: the random sequence
     // the duel draws its directions, rolls and voices from.
     explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000)
-        : system(startTick), log(audio, KZ_DATA_DIR) {
+        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);
@@ -51,14 +51,39 @@ struct DuelGame {
         std::srand(seed);
         log.Clear();
         dlg->ChangeScene(2, level - 1);
+        heardUntil = Now();
     }
 
     CSceenGame& Game() { return *dlg->m_pSceenGame; }
     bool InDuel() const { return dlg->m_nScene == 2 && dlg->m_pSceenGame; }
     uint32_t Now() const { return platform::GetTickCount(); }
 
-    // One 100 ms frame.
-    void Frame() { window->Tick(); }
+    // One 100 ms frame; the output plays along.
+    void Frame() {
+        window->Tick();
+        CatchUp();
+    }
+    // Time moves on by that much (a frame runs when one falls due) and the
+    // output plays along; returns what it played.
+    platform::headless::RenderedAudio Advance(uint32_t ms) {
+        window->AdvanceTime(ms);
+        return CatchUp();
+    }
+    // Plays the output up to the present, so sounds end when they would.
+    platform::headless::RenderedAudio CatchUp() {
+        const auto behind = static_cast<int32_t>(Now() - heardUntil);
+        if (behind <= 0) {
+            return {};
+        }
+        heardUntil = Now();
+        return audio.RenderMs(static_cast<uint32_t>(behind));
+    }
+    // Listens ahead of the clock (time stands still for the game).
+    platform::headless::RenderedAudio Listen(uint32_t ms) {
+        CatchUp();
+        heardUntil += ms;
+        return audio.RenderMs(ms);
+    }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) {
             Frame();
@@ -96,12 +121,13 @@ struct DuelGame {
     }
 
     platform::headless::HeadlessSystem system;
-    platform::headless::HeadlessAudio audio;
+    platform::headless::HeadlessAudio& audio;
     SoundLog log;
     DataFolder folder;
     CKirikazeJApp app{"kirikazeJ"};
     std::unique_ptr<CKirikazeJDlg> dlg;
     platform::headless::HeadlessWindow* window = nullptr;
+    uint32_t heardUntil = 0; // the output has been played up to this tick
 };
 
 } // namespace duel_test

@@ -1,0 +1,258 @@
+// The duel's sounds as they reach the ears: on which side, how high, in what
+// order, how loud; and which key does what.
+#include "duel/duel_play.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using duel_test::AwaitAttack;
+using duel_test::BlockAttack;
+using duel_test::Contains;
+using duel_test::DefeatEnemy;
+using duel_test::DuelGame;
+using duel_test::SoundEvent;
+using platform::headless::Channel;
+using platform::headless::RenderedAudio;
+
+using Kind = SoundEvent::Kind;
+
+std::vector<SoundEvent> EventsOf(const DuelGame& g, const std::string& name) {
+    std::vector<SoundEvent> events;
+    for (const SoundEvent& event : g.log.Events()) {
+        if (event.name == name) {
+            events.push_back(event);
+        }
+    }
+    return events;
+}
+
+TEST(DuelCues, EachSwingIsHeardOnItsSideAtItsPitchAndPlacedAfterItStarts) {
+    struct Case {
+        int direction;
+        Channel side;
+        Channel other;
+        uint32_t rate;
+        int32_t pan;
+    };
+    const Case cases[] = {
+        {1, Channel::Left, Channel::Right, 24200, -10000},
+        {2, Channel::Right, Channel::Left, 24200, 10000},
+        {3, Channel::Left, Channel::Right, 13200, -10000},
+        {4, Channel::Right, Channel::Left, 13200, 10000},
+    };
+    DuelGame g(3, 12);
+    bool heard[5] = {};
+    while (!(heard[1] && heard[2] && heard[3] && heard[4])) {
+        g.log.Clear();
+        ASSERT_TRUE(AwaitAttack(g)) << "all four directions come by enemy 10";
+        const int direction = g.Game().m_nPicture;
+        const Case& c = cases[direction - 1];
+        SCOPED_TRACE(direction);
+        RenderedAudio swing = g.Listen(100);
+        EXPECT_GT(swing.EnergyDb(c.side), -40.0);
+        EXPECT_LT(swing.EnergyDb(c.other), -90.0);
+        EXPECT_EQ(g.log.RateOf("\\sound\\huri"), c.rate);
+
+        std::vector<SoundEvent> events = EventsOf(g, "\\sound\\huri");
+        auto play = std::find_if(events.begin(), events.end(),
+                                 [](const SoundEvent& e) { return e.kind == Kind::Play; });
+        ASSERT_NE(play, events.end());
+        ASSERT_GE(events.end() - play, 3);
+        EXPECT_EQ(play[1].kind, Kind::Pan);
+        EXPECT_EQ(play[1].value, c.pan);
+        EXPECT_EQ(play[2].kind, Kind::Frequency);
+        EXPECT_EQ(play[2].value, c.rate);
+        EXPECT_FALSE(g.log.IsPlaying("\\sound\\asiato")) << "the swing silences the footsteps";
+        heard[direction] = true;
+
+        BlockAttack(g);
+        EXPECT_EQ(g.log.PanOf("\\sound\\kin"), c.pan);
+        if (g.Game().m_nBlocksLeft >= 0) {
+            RenderedAudio clash = g.Listen(50);
+            EXPECT_LT(clash.EnergyDb(c.other), -90.0) << "the clash sits on the side of the blow";
+        } else {
+            g.Key(VK_SPACE); // the chance (centred) is open: strike
+        }
+    }
+}
+
+TEST(DuelCues, TheFootstepsOpenAtTheFirstRequestRateThenGrowLouderFrameByFrame) {
+    DuelGame g(2, 13);
+    // The very first rate request of a run plays the sample's own rate
+    // times 1.1, centred.
+    EXPECT_EQ(g.log.RateOf("\\sound\\asiato"), 24255u);
+    EXPECT_EQ(g.log.PanOf("\\sound\\asiato"), 0);
+    EXPECT_TRUE(g.log.IsPlaying("\\sound\\asiato"));
+
+    struct Step {
+        int frame;
+        int volume;
+        bool accepted;
+    };
+    // Above 0 the device refuses, so the steps stay at full volume.
+    const Step steps[] = {{1, -900, true}, {2, -800, true}, {5, -500, true}, {9, -100, true},
+                          {10, 0, true},   {11, 100, false}, {15, 500, false}, {19, 900, false}};
+    std::vector<SoundEvent> volumes;
+    for (int frame = 1; frame <= 19; ++frame) {
+        g.log.Clear();
+        g.Frame();
+        auto events = EventsOf(g, "\\sound\\asiato");
+        ASSERT_EQ(events.size(), 1u) << "frame " << frame;
+        volumes.push_back(events[0]);
+    }
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.frame);
+        const SoundEvent& event = volumes[step.frame - 1];
+        EXPECT_EQ(event.kind, Kind::Volume);
+        EXPECT_NEAR(event.value, step.volume, 1);
+        EXPECT_EQ(event.accepted, step.accepted);
+    }
+    // The approach ends on the twentieth frame: steps stop, the challenge starts.
+    g.log.Clear();
+    g.Frame();
+    EXPECT_EQ(g.Game().m_nState, CSceenGame::kChallenge);
+    EXPECT_FALSE(g.log.IsPlaying("\\sound\\asiato"));
+    auto started = g.log.Started();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_TRUE(started[0] == "\\sound\\iza" || started[0] == "\\sound\\mairu" ||
+                started[0] == "\\sound\\kakugo")
+        << started[0];
+}
+
+TEST(DuelCues, AParriedStrikeClashesWhereTheLastBlockWas) {
+    // First attack of a duel, nothing blocked yet: the clash is centred.
+    {
+        DuelGame g(2, 14);
+        ASSERT_TRUE(AwaitAttack(g));
+        g.log.Clear();
+        g.Key(VK_SPACE);
+        EXPECT_EQ(g.log.Started(), std::vector<std::string>{"\\sound\\kin"});
+        EXPECT_EQ(g.log.PanOf("\\sound\\kin"), 0);
+        RenderedAudio clash = g.Listen(30);
+        EXPECT_GT(clash.EnergyDb(Channel::Left), -60.0);
+    }
+    // Enemy 2 needs more than one block: after a block on one side, the
+    // parried strike keeps that side, whatever side the next blow comes from.
+    DuelGame g(2, 1);
+    ASSERT_TRUE(DefeatEnemy(g));
+    ASSERT_TRUE(AwaitAttack(g));
+    ASSERT_GE(g.Game().m_nBlocksLeft, 1);
+    const int32_t blockedSide = g.Game().m_nPicture == 1 ? -10000 : 10000;
+    BlockAttack(g);
+    ASSERT_TRUE(AwaitAttack(g));
+    g.log.Clear();
+    g.Key('5');
+    auto events = EventsOf(g, "\\sound\\kin");
+    ASSERT_FALSE(events.empty());
+    for (const SoundEvent& event : events) {
+        EXPECT_NE(event.kind, Kind::Pan);
+        EXPECT_NE(event.kind, Kind::Frequency);
+    }
+    EXPECT_EQ(g.log.PanOf("\\sound\\kin"), blockedSide);
+}
+
+TEST(DuelCues, EveryKeyOfTheMapAndNoOther) {
+    enum Effect { kNone, kBlock1, kBlock2, kBlock3, kBlock4, kStrike };
+    struct Case {
+        int key;
+        Effect effect;
+    };
+    const Case cases[] = {
+        {'7', kBlock1}, {'A', kBlock1}, {VK_NUMPAD7, kBlock1},
+        {'9', kBlock2}, {'K', kBlock2}, {VK_NUMPAD9, kBlock2},
+        {'1', kBlock3}, {'Z', kBlock3}, {VK_NUMPAD1, kBlock3},
+        {'3', kBlock4}, {'M', kBlock4}, {VK_NUMPAD3, kBlock4},
+        {VK_SPACE, kStrike}, {'5', kStrike}, {VK_NUMPAD5, kStrike},
+        // The keypad with Num Lock off sends these; the duel ignores them.
+        {VK_HOME, kNone}, {VK_PRIOR, kNone}, {VK_END, kNone}, {VK_NEXT, kNone},
+        {VK_CLEAR, kNone},
+        // Keys the duel has no use for.
+        {VK_RETURN, kNone}, {'2', kNone}, {'S', kNone}, {VK_UP, kNone}, {VK_NUMPAD8, kNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        // Swings from below come from enemy 6 on; start there.
+        DuelGame g(3, 15);
+        ASSERT_TRUE(g.RunUntil(CSceenGame::kPause));
+        g.Game().m_nEnemy = 6;
+        ASSERT_TRUE(AwaitAttack(g));
+        if (c.effect >= kBlock1 && c.effect <= kBlock4) {
+            // Wait, blocking with the digits, for a blow from that direction.
+            for (int i = 0; i < 30 && g.Game().m_nPicture != c.effect; ++i) {
+                BlockAttack(g);
+                ASSERT_TRUE(AwaitAttack(g));
+            }
+            ASSERT_EQ(g.Game().m_nPicture, c.effect);
+        }
+        g.log.Clear();
+        const int damage = g.Game().m_nDamage;
+        g.Key(c.key);
+        auto started = g.log.Started();
+        if (c.effect == kNone) {
+            EXPECT_TRUE(started.empty());
+            EXPECT_EQ(g.Game().m_nState, CSceenGame::kAttack);
+        } else {
+            ASSERT_FALSE(started.empty());
+            EXPECT_EQ(started.front(), "\\sound\\kin") << "a block or a parried strike";
+            EXPECT_EQ(g.Game().m_nDamage, damage);
+        }
+    }
+}
+
+TEST(DuelCues, TheSameSoundRequestedAgainStartsOverInsteadOfDoubling) {
+    // Two quick right-key blocks: what follows the second must sound like a
+    // single block made at that moment.
+    auto Run = [](bool twice) {
+        DuelGame g(2, 16);
+        EXPECT_TRUE(AwaitAttack(g));
+        if (twice) {
+            BlockAttack(g);
+        }
+        g.Listen(60);
+        BlockAttack(g);
+        return g.Listen(400);
+    };
+    RenderedAudio once = Run(false);
+    RenderedAudio twice = Run(true);
+    ASSERT_EQ(once.Frames(), twice.Frames());
+    double signal = 0.0;
+    double difference = 0.0;
+    for (Channel channel : {Channel::Left, Channel::Right}) {
+        for (uint32_t i = 0; i < once.Frames(); ++i) {
+            const double a = once.Sample(channel, i);
+            const double b = twice.Sample(channel, i);
+            signal += a * a;
+            difference += (a - b) * (a - b);
+        }
+    }
+    ASSERT_GT(signal, 0.0);
+    // An overlapping second clash would differ by a whole clash (0 dB).
+    EXPECT_LT(10.0 * std::log10(difference / signal), -20.0);
+}
+
+TEST(DuelCues, TheLastEnemyFallsWithTheCutHisCryAndTheWinnerTogether) {
+    DuelGame g(2, 17);
+    for (int enemy = 1; enemy < 5; ++enemy) {
+        ASSERT_TRUE(DefeatEnemy(g));
+    }
+    // The fifth: block until the chance, then strike.
+    ASSERT_TRUE(g.RunUntil(CSceenGame::kApproach));
+    for (int attacks = 0; attacks < 10 && g.Game().m_nBlocksLeft >= 0; ++attacks) {
+        ASSERT_TRUE(AwaitAttack(g));
+        BlockAttack(g);
+    }
+    g.log.Clear();
+    g.Key(VK_SPACE);
+    auto started = g.log.Started();
+    ASSERT_EQ(started.size(), 3u);
+    EXPECT_EQ(started[0], "\\sound\\sasu1");
+    EXPECT_TRUE(started[1] == "\\sound\\uwaa" || started[1] == "\\sound\\yarareta" ||
+                started[1] == "\\sound\\munen")
+        << started[1];
+    EXPECT_EQ(started[2], "\\sound\\winner");
+}
+
+} // namespace
