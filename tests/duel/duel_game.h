@@ -22,8 +22,8 @@ namespace duel_test {
 // The game's working folder is the generated data pack, as scripts/play has it.
 class DataFolder {
 public:
-    DataFolder() : m_old(std::filesystem::current_path()) {
-        std::filesystem::current_path(KZ_DATA_DIR);
+    explicit DataFolder(const std::string& path) : m_old(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
     }
     ~DataFolder() { std::filesystem::current_path(m_old); }
 
@@ -34,8 +34,9 @@ private:
 struct DuelGame {
     // level: 1 tutorial, 2 easy, 3 normal, 4 hard. seed: the random sequence
     // the duel draws its directions, rolls and voices from.
-    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000)
-        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR) {
+    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
+                      const std::string& dataDir = KZ_DATA_DIR)
+        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR), folder(dataDir) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);
