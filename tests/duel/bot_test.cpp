@@ -2,15 +2,16 @@
 // output (never the scene) and answers with key releases wins an easy and a
 // normal duel, and loses after four mistakes when it answers too late.
 #include "duel/duel_game.h"
-#include "duel/listening_bot.h"
+#include "listening/listening_bot.h"
+#include "listening/practice.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using duel_test::DuelGame;
-using duel_test::ListeningBot;
-using duel_test::PitchMemory;
+using listening::ListeningBot;
+using listening::PitchMemory;
 using platform::headless::Channel;
 using platform::headless::RenderedAudio;
 
@@ -26,26 +27,6 @@ std::vector<float> Interleaved(const RenderedAudio& audio) {
     return samples;
 }
 
-// The practice a player gets before the first duel: a high and a low swing,
-// heard once each, as the tutorial plays them.
-PitchMemory Practise() {
-    DuelGame room(1); // the tutorial's room: a window and a sound device
-    CSoundPlay practice;
-    practice.m_nDevice = 1;
-    practice.CreateDevice(room.window);
-    practice.AddSound(std::string(KZ_DATA_DIR) + "\\sound\\huri.ywv", 0);
-    PitchMemory memory;
-    for (uint32_t frequency : {22000u, 12000u}) {
-        practice.Play(0, 0);
-        practice.SetPan(0, platform::kPanLeft);
-        practice.SetFrequency(0, frequency);
-        double crossings = duel_test::SideCrossingsPerSecond(
-            Interleaved(room.audio.RenderMs(300)), static_cast<int>(room.audio.Rate()));
-        (frequency == 22000 ? memory.fHighCrossings : memory.fLowCrossings) = crossings;
-    }
-    return memory;
-}
-
 struct Outcome {
     int command = -1; // what the confirmed end of the duel asked of the main window
     int damage = 0;
@@ -59,7 +40,7 @@ struct Outcome {
 // output is rendered and heard, and the keys the bot releases reach the game.
 Outcome PlayByEar(int level, unsigned seed, int reactionMs, uint32_t maxSeconds) {
     ListeningBot::Options options;
-    options.pitch = Practise();
+    options.pitch = listening::PractiseSwings(KZ_DATA_DIR);
     options.nReactionMs = reactionMs;
     DuelGame g(level, seed);
     options.nSampleRate = static_cast<int>(g.audio.Rate());
@@ -88,7 +69,7 @@ Outcome PlayByEar(int level, unsigned seed, int reactionMs, uint32_t maxSeconds)
 }
 
 TEST(DuelByEar, TheHighAndLowSwingsSoundApart) {
-    PitchMemory memory = Practise();
+    PitchMemory memory = listening::PractiseSwings(KZ_DATA_DIR);
     EXPECT_GT(memory.fHighCrossings, 1.5 * memory.fLowCrossings);
 }
 

@@ -1,10 +1,10 @@
-#include "duel/listening_bot.h"
+#include "listening/listening_bot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
-namespace duel_test {
+namespace listening {
 
 namespace {
 
@@ -102,6 +102,7 @@ std::vector<unsigned> ListeningBot::Hear(const std::vector<float>& interleaved) 
         m_options.nConfirmAfterQuietMs) {
         keys.push_back(kKeyStrike);
         m_nLastKey = m_nNowMs;
+        ++m_nConfirms;
     }
     return keys;
 }
@@ -192,4 +193,4 @@ unsigned ListeningBot::KeyFor(bool bLeft, bool bHigh) {
     return bLeft ? 'Z' : 'M';
 }
 
-} // namespace duel_test
+} // namespace listening

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace duel_test {
+namespace listening {
 
 // What the bot remembers of a swing's pitch from its practice: the
 // zero-crossing rate of a high and of a low swing.
@@ -43,6 +43,8 @@ public:
     int SwingsHeard() const { return m_nSwings; }
     int LowSwingsHeard() const { return m_nLowSwings; }
     int ChancesHeard() const { return m_nChances; }
+    // Strike keys released after a long quiet, to confirm the end of a duel.
+    int ConfirmsTried() const { return m_nConfirms; }
 
 private:
     struct Block {
@@ -91,6 +93,7 @@ private:
     int m_nSwings = 0;
     int m_nLowSwings = 0;
     int m_nChances = 0;
+    int m_nConfirms = 0;
 };
 
-} // namespace duel_test
+} // namespace listening
