@@ -29,6 +29,7 @@ std::vector<float> Interleaved(const RenderedAudio& audio) {
 
 struct Outcome {
     int command = -1; // what the confirmed end of the duel asked of the main window
+    size_t scoreDialogs = 0; // offers to send the result, as the player saw them
     int damage = 0;
     int swings = 0;
     int lowSwings = 0;
@@ -61,6 +62,7 @@ Outcome PlayByEar(int level, unsigned seed, int reactionMs, uint32_t maxSeconds)
             }
         }
     }
+    outcome.scoreDialogs = g.system.ScoreDialogs().Dialogs().size();
     outcome.swings = bot.SwingsHeard();
     outcome.lowSwings = bot.LowSwingsHeard();
     outcome.chances = bot.ChancesHeard();
@@ -91,6 +93,8 @@ TEST(DuelByEar, AListeningPlayerWinsAnEasyAndANormalDuelAndLosesWhenLate) {
         SCOPED_TRACE(c.name);
         Outcome outcome = PlayByEar(c.level, c.seed, c.reactionMs, 400);
         EXPECT_EQ(outcome.command, c.command) << "after " << outcome.seconds << " s";
+        EXPECT_EQ(outcome.scoreDialogs, c.command == 2 ? 1u : 0u)
+            << "only a confirmed win offers the score";
         EXPECT_EQ(outcome.chances, c.enemies);
         if (c.command == 1) {
             EXPECT_EQ(outcome.damage, 4) << "lost at the close after the fourth mistake";
