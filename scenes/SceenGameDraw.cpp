@@ -62,8 +62,7 @@ void CSceenGame::Paint() {
         if (m_bArm) {
             // The arm is drawn to the enemy picture's size, right over it.
             const platform::PixelImage& arm = m_imgArm.Bitmap();
-            canvas->StretchTransparent(arm, {0, 0, arm.width, arm.height},
-                                       {x, y, x + pw, y + ph});
+            canvas->StretchTransparent(arm, {0, 0, arm.width, arm.height}, {x, y, x + pw, y + ph});
         }
     }
 

@@ -8,4 +8,6 @@
 
 void CSceenGame::TutorialStep() {}
 
-void CSceenGame::TutorialKey(unsigned nChar) { (void)nChar; }
+void CSceenGame::TutorialKey(unsigned nChar) {
+    (void)nChar;
+}

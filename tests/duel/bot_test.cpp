@@ -28,7 +28,7 @@ std::vector<float> Interleaved(const RenderedAudio& audio) {
 }
 
 struct Outcome {
-    int command = -1; // what the confirmed end of the duel asked of the main window
+    int command = -1;        // what the confirmed end of the duel asked of the main window
     size_t scoreDialogs = 0; // offers to send the result, as the player saw them
     int damage = 0;
     int swings = 0;

@@ -93,7 +93,7 @@ TEST(DuelCues, TheFootstepsOpenAtTheFirstRequestRateThenGrowLouderFrameByFrame) 
         bool accepted;
     };
     // Above 0 the device refuses, so the steps stay at full volume.
-    const Step steps[] = {{1, -900, true}, {2, -800, true}, {5, -500, true}, {9, -100, true},
+    const Step steps[] = {{1, -900, true}, {2, -800, true},  {5, -500, true},  {9, -100, true},
                           {10, 0, true},   {11, 100, false}, {15, 500, false}, {19, 900, false}};
     std::vector<SoundEvent> volumes;
     for (int frame = 1; frame <= 19; ++frame) {
@@ -161,16 +161,33 @@ TEST(DuelCues, EveryKeyOfTheMapAndNoOther) {
         Effect effect;
     };
     const Case cases[] = {
-        {'7', kBlock1}, {'A', kBlock1}, {VK_NUMPAD7, kBlock1},
-        {'9', kBlock2}, {'K', kBlock2}, {VK_NUMPAD9, kBlock2},
-        {'1', kBlock3}, {'Z', kBlock3}, {VK_NUMPAD1, kBlock3},
-        {'3', kBlock4}, {'M', kBlock4}, {VK_NUMPAD3, kBlock4},
-        {VK_SPACE, kStrike}, {'5', kStrike}, {VK_NUMPAD5, kStrike},
+        {'7', kBlock1},
+        {'A', kBlock1},
+        {VK_NUMPAD7, kBlock1},
+        {'9', kBlock2},
+        {'K', kBlock2},
+        {VK_NUMPAD9, kBlock2},
+        {'1', kBlock3},
+        {'Z', kBlock3},
+        {VK_NUMPAD1, kBlock3},
+        {'3', kBlock4},
+        {'M', kBlock4},
+        {VK_NUMPAD3, kBlock4},
+        {VK_SPACE, kStrike},
+        {'5', kStrike},
+        {VK_NUMPAD5, kStrike},
         // The keypad with Num Lock off sends these; the duel ignores them.
-        {VK_HOME, kNone}, {VK_PRIOR, kNone}, {VK_END, kNone}, {VK_NEXT, kNone},
+        {VK_HOME, kNone},
+        {VK_PRIOR, kNone},
+        {VK_END, kNone},
+        {VK_NEXT, kNone},
         {VK_CLEAR, kNone},
         // Keys the duel has no use for.
-        {VK_RETURN, kNone}, {'2', kNone}, {'S', kNone}, {VK_UP, kNone}, {VK_NUMPAD8, kNone},
+        {VK_RETURN, kNone},
+        {'2', kNone},
+        {'S', kNone},
+        {VK_UP, kNone},
+        {VK_NUMPAD8, kNone},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);

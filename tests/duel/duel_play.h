@@ -32,7 +32,9 @@ inline void AwaitWindowClose(DuelGame& g, int maxFrames = 50) {
     }
 }
 
-inline void BlockAttack(DuelGame& g) { g.Key(DuelGame::BlockKey(g.Game().m_nPicture)); }
+inline void BlockAttack(DuelGame& g) {
+    g.Key(DuelGame::BlockKey(g.Game().m_nPicture));
+}
 
 // Blocks attack after attack until the chance opens, then strikes.
 inline bool DefeatEnemy(DuelGame& g) {

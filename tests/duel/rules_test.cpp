@@ -183,7 +183,8 @@ TEST(DuelRules, AWrongKeyIsAMistakeAtOnceAndOnlyWrongKeysGoPastFour) {
         } else {
             EXPECT_EQ(started.size(), 1u) << "only the cut";
         }
-        EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"DAMAGE!" + std::to_string(step.damage)});
+        EXPECT_EQ(g.LinesShown(),
+                  std::vector<std::string>{"DAMAGE!" + std::to_string(step.damage)});
         // Keys in the pause do nothing; the next swing comes 1000 ms later.
         g.log.Clear();
         g.Key(VK_SPACE);
@@ -247,7 +248,7 @@ TEST(DuelRules, TheEndOfADuelIsConfirmedOnlyAfter3000Ms) {
         int command; // right after the strike key
     };
     const Case cases[] = {
-        {true, 0, -1}, {true, 29, -1}, {true, 30, 2}, {true, 100, 2},
+        {true, 0, -1},  {true, 29, -1},  {true, 30, 2},  {true, 100, 2},
         {false, 0, -1}, {false, 29, -1}, {false, 30, 1}, {false, 100, 1},
     };
     for (const Case& c : cases) {
@@ -362,9 +363,9 @@ TEST(DuelRules, TheReactionWindowShrinksWithTheEnemyNumber) {
         int enemy;
         uint32_t windowMs;
     };
-    const Case cases[] = {{1, 1500}, {5, 1500}, {6, 1200}, {10, 1200}, {11, 1100},
-                          {20, 1000}, {25, 900}, {30, 800}, {35, 700}, {40, 600},
-                          {45, 500}, {46, 400}, {50, 400}};
+    const Case cases[] = {{1, 1500},  {5, 1500}, {6, 1200}, {10, 1200}, {11, 1100},
+                          {20, 1000}, {25, 900}, {30, 800}, {35, 700},  {40, 600},
+                          {45, 500},  {46, 400}, {50, 400}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.enemy);
         DuelGame g(4, 9);
@@ -376,6 +377,29 @@ TEST(DuelRules, TheReactionWindowShrinksWithTheEnemyNumber) {
         AwaitWindowClose(g);
         ASSERT_TRUE(Contains(g.log.Started(), "\\sound\\sasu2"));
         EXPECT_EQ(g.log.Events().front().tick - swing, c.windowMs);
+    }
+}
+
+TEST(DuelRules, WaitsCompareTheTickCountAsSigned32BitNumbers) {
+    struct Case {
+        const char* name;
+        uint32_t startTick;
+        int approachFrames; // the first approach's 2000 ms
+    };
+    const Case cases[] = {
+        {"ordinary", 1000, 20},
+        {"across the wrap to 0", 0xFFFFF000u, 20},
+        {"across the sign change", 0x7FFFFC00u, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DuelGame g(2, 1, c.startTick);
+        int frames = 0;
+        while (g.Game().m_nState == kApproach && frames < 100) {
+            g.Frame();
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.approachFrames);
     }
 }
 

@@ -139,7 +139,9 @@ std::shared_ptr<platform::AudioDevice> SoundLog::CreateDevice() {
     return std::make_shared<RecordingDevice>(*this, std::move(real));
 }
 
-void SoundLog::Record(SoundEvent event) { m_events.push_back(std::move(event)); }
+void SoundLog::Record(SoundEvent event) {
+    m_events.push_back(std::move(event));
+}
 
 std::string SoundLog::NameOf(const uint8_t* data, size_t size) const {
     auto it = m_names.find(

@@ -39,7 +39,9 @@ double Mean(const std::vector<double>& values) {
 
 } // namespace
 
-double PitchMemory::Border() const { return std::sqrt(fHighCrossings * fLowCrossings); }
+double PitchMemory::Border() const {
+    return std::sqrt(fHighCrossings * fLowCrossings);
+}
 
 double SideCrossingsPerSecond(const std::vector<float>& interleaved, int nSampleRate) {
     size_t nFrames = interleaved.size() / 2;

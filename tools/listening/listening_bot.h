@@ -70,7 +70,7 @@ private:
 
     // The swing being listened to.
     bool m_bCollecting = false;
-    std::vector<float> m_swing; // interleaved frames from its onset
+    std::vector<float> m_swing;  // interleaved frames from its onset
     double m_fSideBalance = 0.0; // energy left minus energy right
 
     // The answer waiting to be released.
