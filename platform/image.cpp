@@ -15,8 +15,11 @@ namespace {
 // decoder treats the refusal as running out of memory and fails cleanly.
 constexpr size_t kMaxDecoderBuffer = platform::kMaxImagePixelBytes * 5 / 2;
 
+// Zeroed, because the JPEG decoder keeps its Huffman tables in this memory and
+// a scan may name a table the file never defined: with leftover heap bytes the
+// decoder then indexes far outside its arrays, with zeros it stays inside.
 void* CappedMalloc(size_t size) {
-    return size > kMaxDecoderBuffer ? nullptr : std::malloc(size);
+    return size > kMaxDecoderBuffer ? nullptr : std::calloc(1, size);
 }
 
 void* CappedRealloc(void* old, size_t size) {
