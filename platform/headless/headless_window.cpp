@@ -1,5 +1,7 @@
 #include "platform/headless/headless_window.h"
 
+#include <algorithm>
+
 namespace platform::headless {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a 
 HeadlessWindow::HeadlessWindow(const WindowSpec& spec, WindowEvents& events, VirtualClock& clock,
                                HeadlessWindowSystem* system)
     : m_spec(spec), m_events(events), m_clock(clock), m_system(system),
-      m_canvas(spec.width, spec.height) {
+      m_canvas(spec.width, spec.height), m_windowSize{spec.width, spec.height} {
     m_canvas.EnableTextLog(true);
 }
 
@@ -111,6 +113,19 @@ void HeadlessWindow::SetMinimized(bool minimized) {
     PaintIfRequested();
 }
 
+void HeadlessWindow::SetWindowSize(int width, int height) {
+    m_windowSize = {std::max(width, 0), std::max(height, 0)};
+    m_repaint = true;
+    PaintIfRequested();
+}
+
+PixelImage HeadlessWindow::Shown() const {
+    PixelImage shown;
+    WindowScaling(m_canvas.Width(), m_canvas.Height(), m_windowSize.cx, m_windowSize.cy)
+        .Render(m_canvas.Pixels(), shown);
+    return shown;
+}
+
 void HeadlessWindow::Play(const Step& step) {
     switch (step.kind) {
     case Step::Kind::Key:
@@ -148,6 +163,8 @@ int HeadlessWindow::RunModal() {
 std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& spec,
                                                                WindowEvents& events) {
     auto window = std::make_unique<HeadlessWindow>(spec, events, m_clock, this);
+    const int scale = std::clamp(m_startScale, 1, 4);
+    window->m_windowSize = {spec.width * scale, spec.height * scale};
     window->SetScript(std::move(m_script));
     m_script.clear();
     m_current = window.get();

@@ -2,6 +2,7 @@
 #include "platform/headless/virtual_clock.h"
 #include "platform/tick_timer.h"
 #include "platform/window.h"
+#include "platform/window_scaling.h"
 
 #include <functional>
 #include <vector>
@@ -62,6 +63,11 @@ public:
     // The window manager's close button (or SIGINT / SIGTERM).
     void Close() { End(WindowEnd::Closed, 0); }
     void SetMinimized(bool minimized);
+    // The player resizes or maximises the window; the canvas keeps its size.
+    void SetWindowSize(int width, int height);
+    Size WindowSize() const { return m_windowSize; }
+    // What the screen shows now: the last painted canvas scaled to the window.
+    PixelImage Shown() const;
     // Runs once, at the next repaint request, inside the game's handler that
     // asks for it: the place where a modal box opened by that handler would
     // run its own loop (and deliver nested ticks, with Tick).
@@ -78,6 +84,7 @@ public:
     bool RepaintPending() const { return m_repaint; }
 
 private:
+    friend class HeadlessWindowSystem;
     void End(WindowEnd reason, int result);
     void DeliverTick();
     void PaintIfRequested();
@@ -89,6 +96,7 @@ private:
     HeadlessWindowSystem* m_system;
     Canvas m_canvas;
     TickTimer m_timer;
+    Size m_windowSize;
     std::vector<Step> m_script;
     std::function<void()> m_repaintHook;
     bool m_repaint = false;
@@ -111,12 +119,15 @@ public:
     HeadlessWindow* Current() const { return m_current; }
     // The script the next window plays when it is run modally.
     void SetNextScript(std::vector<HeadlessWindow::Step> script) { m_script = std::move(script); }
+    // The next window opens this many times its client size (1 ... 4).
+    void SetStartScale(int scale) { m_startScale = scale; }
 
 private:
     friend class HeadlessWindow;
     VirtualClock& m_clock;
     HeadlessWindow* m_current = nullptr;
     std::vector<HeadlessWindow::Step> m_script;
+    int m_startScale = 1;
 };
 
 } // namespace platform::headless

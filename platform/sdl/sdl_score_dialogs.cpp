@@ -16,8 +16,9 @@ KeyMods ModsOf(Uint16 mod) {
 
 class FormOverlay : public SdlOverlay {
 public:
-    FormOverlay(DialogForm& form, const Canvas& canvas)
-        : m_form(form), m_client(DialogPainter::Place(form, canvas.Width(), canvas.Height())) {}
+    FormOverlay(DialogForm& form, const SdlWindow& main)
+        : m_form(form), m_main(main),
+          m_client(DialogPainter::Place(form, main.GetCanvasSize().cx, main.GetCanvasSize().cy)) {}
 
     bool Done() const override { return m_form.Ended(); }
 
@@ -62,9 +63,11 @@ public:
         m_painter.Paint(m_form, frame, m_client);
         const Rect caret = m_painter.CaretRect();
         if (caret.Width() > 0 && !(caret == m_inputRect)) {
-            // The input method's candidates open next to the caret.
+            // The input method's candidates open next to the caret, wherever
+            // the enlarged window shows it.
             m_inputRect = caret;
-            SDL_Rect r{caret.left, caret.top, caret.Width(), caret.Height()};
+            const Rect shown = m_main.Scaling().ToWindow(caret);
+            SDL_Rect r{shown.left, shown.top, shown.Width(), shown.Height()};
             SDL_SetTextInputRect(&r);
         }
     }
@@ -85,6 +88,7 @@ public:
 
 private:
     DialogForm& m_form;
+    const SdlWindow& m_main;
     Rect m_client;
     Rect m_inputRect;
     DialogPainter m_painter;
@@ -100,7 +104,7 @@ int SdlScoreDialogs::RunModal(DialogForm& form) {
         return kDialogCancel;
     }
     const bool textInput = SDL_IsTextInputActive();
-    FormOverlay overlay(form, main->GetCanvas());
+    FormOverlay overlay(form, *main);
     form.Open();
     overlay.FollowFocus();
     main->RunOverlay(overlay);

@@ -6,13 +6,14 @@
 
 namespace platform::sdl {
 
-SdlSystem::SdlSystem() {
+SdlSystem::SdlSystem(const DesktopSettings& settings) {
     // SDL turns SIGINT and SIGTERM into a quit event, which ends the game the
     // same way as closing its window.
     m_ready = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
     if (!m_ready) {
         std::fprintf(stderr, "kirikazeJ: cannot start SDL video: %s\n", SDL_GetError());
     }
+    m_windows.SetStartScale(settings.scale);
     m_services.clock = &m_clock;
     m_services.messageBoxes = &m_boxes;
     m_services.windows = &m_windows;

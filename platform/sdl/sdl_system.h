@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/clock.h"
+#include "platform/desktop_settings.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_score_dialogs.h"
@@ -16,7 +17,7 @@ namespace platform::sdl {
 // boxes, the SDL audio output and the POSIX launcher. Installs them while it lives.
 class SdlSystem {
 public:
-    SdlSystem();
+    explicit SdlSystem(const DesktopSettings& settings = {});
     ~SdlSystem();
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;

@@ -95,6 +95,8 @@ void SdlWindow::HandleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
             m_repaint = true;
             break;
         default:
@@ -115,19 +117,46 @@ void SdlWindow::HandleEvent(const SDL_Event& event) {
     }
 }
 
+WindowScaling SdlWindow::Scaling() const {
+    int width = m_canvas.Width();
+    int height = m_canvas.Height();
+    if (m_window) {
+        SDL_GetWindowSize(m_window, &width, &height);
+    }
+    return WindowScaling(m_canvas.Width(), m_canvas.Height(), width, height);
+}
+
 void SdlWindow::Present(const PixelImage& image) {
     if (!m_window) {
         return;
     }
     SDL_Surface* target = SDL_GetWindowSurface(m_window);
-    SDL_Surface* source = SurfaceOf(image);
-    if (target && source) {
+    if (!target) {
+        return;
+    }
+    const WindowScaling scaling(image.width, image.height, target->w, target->h);
+    const PixelImage* shown = &image;
+    if (!scaling.Identity()) {
+        scaling.Render(image, m_scaled);
+        shown = &m_scaled;
+    }
+    if (SDL_Surface* source = SurfaceOf(*shown)) {
+        SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
         SDL_BlitSurface(source, nullptr, target, nullptr);
         SDL_UpdateWindowSurface(m_window);
-    }
-    if (source) {
         SDL_FreeSurface(source);
     }
+}
+
+SDL_Event SdlWindow::OnCanvas(const SDL_Event& event) const {
+    SDL_Event moved = event;
+    const WindowScaling scaling = Scaling();
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        scaling.ToPicture(event.button.x, event.button.y, moved.button.x, moved.button.y);
+    } else if (event.type == SDL_MOUSEMOTION) {
+        scaling.ToPicture(event.motion.x, event.motion.y, moved.motion.x, moved.motion.y);
+    }
+    return moved;
 }
 
 int SdlWindow::RunModal() {
@@ -182,7 +211,9 @@ bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) 
         }
         return event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                event.window.event == SDL_WINDOWEVENT_RESTORED ||
-               event.window.event == SDL_WINDOWEVENT_SHOWN;
+               event.window.event == SDL_WINDOWEVENT_SHOWN ||
+               event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+               event.window.event == SDL_WINDOWEVENT_MAXIMIZED;
     case SDL_KEYDOWN:
         if (!event.key.repeat && std::find(m_overlayKeys.begin(), m_overlayKeys.end(),
                                            event.key.keysym.scancode) == m_overlayKeys.end()) {
@@ -196,10 +227,12 @@ bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) 
         return false;
     case SDL_TEXTINPUT:
     case SDL_TEXTEDITING:
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL:
         overlay.OnInput(event);
+        return false;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        overlay.OnInput(OnCanvas(event));
         return false;
     default:
         return false;
@@ -248,11 +281,25 @@ void SdlWindow::RunOverlay(SdlOverlay& overlay) {
     m_repaint = true;
 }
 
+int SdlWindowSystem::ScaleThatFits(int width, int height) const {
+    int scale = std::clamp(m_startScale, 1, 4);
+    SDL_Rect room{};
+    if (scale == 1 || SDL_GetDisplayUsableBounds(0, &room) != 0) {
+        return scale;
+    }
+    while (scale > 1 && (width * scale > room.w || height * scale > room.h)) {
+        --scale;
+    }
+    return scale;
+}
+
 std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec,
                                                           WindowEvents& events) {
-    SDL_Window* window =
-        SDL_CreateWindow(spec.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                         spec.width, spec.height, SDL_WINDOW_SHOWN);
+    // Resizable, so a player who needs it larger can maximise it or drag it.
+    const int scale = ScaleThatFits(spec.width, spec.height);
+    SDL_Window* window = SDL_CreateWindow(
+        spec.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, spec.width * scale,
+        spec.height * scale, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (!window) {
         std::fprintf(stderr, "kirikazeJ: cannot open the window: %s\n", SDL_GetError());
         return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/tick_timer.h"
 #include "platform/window.h"
+#include "platform/window_scaling.h"
 
 #include <SDL.h>
 
@@ -27,7 +28,9 @@ public:
     virtual void PaintOver(Canvas& frame) = 0;
 };
 
-// The main window on screen: a fixed-size SDL window showing the canvas.
+// The main window on screen: an SDL window showing the canvas. The canvas
+// keeps its fixed size; the window may be resized or maximised, and shows the
+// canvas scaled to fit (platform/window_scaling.h).
 class SdlWindow : public Window {
 public:
     SdlWindow(SDL_Window* window, const WindowSpec& spec, WindowEvents& events,
@@ -45,6 +48,9 @@ public:
     void Destroy() override;
 
     SDL_Window* Handle() const { return m_window; }
+    Size GetCanvasSize() const { return {m_canvas.Width(), m_canvas.Height()}; }
+    // How the canvas sits in the window as it is now.
+    WindowScaling Scaling() const;
     // Runs the overlay until it is done: a modal loop inside whatever handler
     // of the game opened it.
     void RunOverlay(SdlOverlay& overlay);
@@ -57,6 +63,8 @@ private:
     // True (and forgotten) when the key went down inside an overlay.
     bool TakeOverlayKey(SDL_Scancode scancode);
     void Present(const PixelImage& image);
+    // Mouse positions in the window become positions on the canvas.
+    SDL_Event OnCanvas(const SDL_Event& event) const;
 
     SDL_Window* m_window;
     WindowEvents& m_events;
@@ -71,11 +79,15 @@ private:
     // Keys pressed in an overlay and not yet released when it closed (the
     // Enter that sent the score): their releases belong to it, not the game.
     std::vector<SDL_Scancode> m_overlayKeys;
+    PixelImage m_scaled; // the last frame as the enlarged window shows it
 };
 
 class SdlWindowSystem : public WindowSystem {
 public:
     std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events) override;
+    // The next window opens this many times its client size (1 ... 4), or
+    // the largest whole multiple the screen has room for.
+    void SetStartScale(int scale) { m_startScale = scale; }
     // The main window while it is on screen, as the owner of message boxes.
     SDL_Window* Owner() const { return m_owner; }
     // The same window, for what is drawn over it.
@@ -83,8 +95,11 @@ public:
 
 private:
     friend class SdlWindow;
+    int ScaleThatFits(int width, int height) const;
+
     SDL_Window* m_owner = nullptr;
     SdlWindow* m_main = nullptr;
+    int m_startScale = 1;
 };
 
 } // namespace platform::sdl
