@@ -15,7 +15,8 @@ inline constexpr int kClientHeight = 570;
 inline constexpr int kIconSize = 32;
 
 // The game's icon: a blade crossing a red sun, drawn here so no picture file
-// has to travel with the program.
-platform::PixelImage MakeIcon();
+// has to travel with the program. Drawn for `size` pixels square; the
+// desktop's menus get it at their own sizes from the same drawing.
+platform::PixelImage MakeIcon(int size = kIconSize);
 
 } // namespace resources
