@@ -13,6 +13,7 @@ class Launcher;
 class CredentialPrompt;
 class ScoreDialogs;
 class Speech;
+class Haptics;
 
 struct Services {
     Clock* clock = nullptr;
@@ -23,6 +24,7 @@ struct Services {
     CredentialPrompt* credentials = nullptr;
     ScoreDialogs* scoreDialogs = nullptr;
     Speech* speech = nullptr;
+    Haptics* haptics = nullptr;
 };
 
 // Replaces the installed services and returns the previous set, so a test can

@@ -57,6 +57,18 @@ void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
             step.call(form);
         }
         break;
+    case Step::Kind::Pad: {
+        // Pressed and let go while the dialog listens: the press is its key.
+        if (!m_windows.Pads().Connected(0)) {
+            break;
+        }
+        PadKeys& keys = m_windows.Pads().Keys();
+        if (const PadKey key = keys.Button(0, step.input, true, PadTarget::Dialog); key.vk) {
+            form.KeyDown(key.vk, key.mods);
+        }
+        keys.Button(0, step.input, false, PadTarget::Dialog);
+        break;
+    }
     }
 }
 

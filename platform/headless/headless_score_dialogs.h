@@ -18,12 +18,13 @@ namespace platform::headless {
 class HeadlessScoreDialogs : public ScoreDialogs {
 public:
     struct Step {
-        enum class Kind { Key, Text, Compose, Ticks, Click, Close, Call };
+        enum class Kind { Key, Text, Compose, Ticks, Click, Close, Call, Pad };
         Kind kind = Kind::Key;
         int value = 0; // a key's code, a count of ticks, a control's id
         KeyMods mods;
         std::string text;
         std::function<void(DialogForm&)> call;
+        PadInput input = PadInput::South;
 
         static Step Key(int vk, KeyMods mods = {}) { return {Kind::Key, vk, mods, {}, {}}; }
         // Text committed by the keyboard or the input method.
@@ -41,6 +42,8 @@ public:
         static Step Run(std::function<void(DialogForm&)> call) {
             return {Kind::Call, 0, {}, {}, std::move(call)};
         }
+        // Controller 0 presses and lets go of a button.
+        static Step Pad(PadInput button) { return {Kind::Pad, 0, {}, {}, {}, button}; }
     };
 
     // One dialog as it was shown.

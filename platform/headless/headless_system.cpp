@@ -15,6 +15,7 @@ HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
     m_services.audio = &m_audio;
     m_services.scoreDialogs = &m_dialogs;
     m_services.speech = &m_speech;
+    m_services.haptics = &m_windows.Pads();
     m_previous = InstallServices(m_services);
 
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) {

@@ -32,6 +32,8 @@ public:
     HeadlessAudio& Audio() { return m_audio; }
     HeadlessScoreDialogs& ScoreDialogs() { return m_dialogs; }
     RecordedSpeech& Speech() { return m_speech; }
+    // Game controllers, and the rumbles the game asked of them.
+    HeadlessPads& Pads() { return m_windows.Pads(); }
     // The window the game has open; null when none is.
     HeadlessWindow* Window() const { return m_windows.Current(); }
     // What the next window plays when the game runs it modally.

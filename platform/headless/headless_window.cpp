@@ -113,6 +113,32 @@ void HeadlessWindow::SetMinimized(bool minimized) {
     PaintIfRequested();
 }
 
+void HeadlessWindow::DeliverPadKey(const PadKey& key) {
+    if (key.vk != 0) {
+        m_events.OnWindowKeyUp(key.vk);
+    }
+    PaintIfRequested();
+}
+
+void HeadlessWindow::PadButton(PadInput input, bool down, int pad) {
+    if (m_ending || !m_system || !m_system->Pads().Connected(pad)) {
+        return;
+    }
+    DeliverPadKey(m_system->Pads().Keys().Button(pad, input, down, PadTarget::Game));
+}
+
+void HeadlessWindow::PadPress(PadInput input, int pad) {
+    PadButton(input, true, pad);
+    PadButton(input, false, pad);
+}
+
+void HeadlessWindow::PadTrigger(PadInput trigger, int value, int pad) {
+    if (m_ending || !m_system || !m_system->Pads().Connected(pad)) {
+        return;
+    }
+    DeliverPadKey(m_system->Pads().Keys().Trigger(pad, trigger, value, PadTarget::Game));
+}
+
 void HeadlessWindow::SetWindowSize(int width, int height) {
     m_windowSize = {std::max(width, 0), std::max(height, 0)};
     m_repaint = true;
@@ -141,6 +167,12 @@ void HeadlessWindow::Play(const Step& step) {
         if (step.call) {
             step.call();
         }
+        break;
+    case Step::Kind::Pad:
+        PadPress(step.input);
+        break;
+    case Step::Kind::PadTrigger:
+        PadTrigger(step.input, step.value);
         break;
     }
 }

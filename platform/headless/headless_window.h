@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/headless/headless_pads.h"
 #include "platform/headless/virtual_clock.h"
 #include "platform/tick_timer.h"
 #include "platform/window.h"
@@ -19,16 +20,23 @@ class HeadlessWindow : public Window {
 public:
     // One thing that happens to the window during RunModal.
     struct Step {
-        enum class Kind { Key, Ticks, Close, Call };
+        enum class Kind { Key, Ticks, Close, Call, Pad, PadTrigger };
         Kind kind = Kind::Ticks;
         int value = 0;
         std::function<void()> call;
+        PadInput input = PadInput::South;
 
-        static Step KeyUp(int vk) { return {Kind::Key, vk, {}}; }
-        static Step Tick(int count = 1) { return {Kind::Ticks, count, {}}; }
-        static Step CloseWindow() { return {Kind::Close, 0, {}}; }
+        static Step KeyUp(int vk) { return {Kind::Key, vk, {}, {}}; }
+        static Step Tick(int count = 1) { return {Kind::Ticks, count, {}, {}}; }
+        static Step CloseWindow() { return {Kind::Close, 0, {}, {}}; }
         // Runs test code at that point of the run (to look at the state, say).
-        static Step Run(std::function<void()> call) { return {Kind::Call, 0, std::move(call)}; }
+        static Step Run(std::function<void()> call) { return {Kind::Call, 0, std::move(call), {}}; }
+        // Controller 0 presses and lets go of a button.
+        static Step Pad(PadInput button) { return {Kind::Pad, 0, {}, button}; }
+        // Controller 0 moves a trigger to value (0 ... 32767).
+        static Step Trigger(PadInput trigger, int value) {
+            return {Kind::PadTrigger, value, {}, trigger};
+        }
     };
 
     HeadlessWindow(const WindowSpec& spec, WindowEvents& events, VirtualClock& clock,
@@ -63,6 +71,12 @@ public:
     // The window manager's close button (or SIGINT / SIGTERM).
     void Close() { End(WindowEnd::Closed, 0); }
     void SetMinimized(bool minimized);
+    // A controller's button goes down or up, or its trigger moves (0 ... 32767),
+    // turned into the game's key releases as the SDL window turns them. Only
+    // controllers connected through the system's Pads() are heard.
+    void PadButton(PadInput input, bool down, int pad = 0);
+    void PadPress(PadInput input, int pad = 0);
+    void PadTrigger(PadInput trigger, int value, int pad = 0);
     // The player resizes or maximises the window; the canvas keeps its size.
     void SetWindowSize(int width, int height);
     Size WindowSize() const { return m_windowSize; }
@@ -89,6 +103,7 @@ private:
     void DeliverTick();
     void PaintIfRequested();
     void Play(const Step& step);
+    void DeliverPadKey(const PadKey& key);
 
     WindowSpec m_spec;
     WindowEvents& m_events;
@@ -119,6 +134,8 @@ public:
     HeadlessWindow* Current() const { return m_current; }
     // The script the next window plays when it is run modally.
     void SetNextScript(std::vector<HeadlessWindow::Step> script) { m_script = std::move(script); }
+    // The controllers; also the game's haptics service.
+    HeadlessPads& Pads() { return m_pads; }
     // The next window opens this many times its client size (1 ... 4).
     void SetStartScale(int scale) { m_startScale = scale; }
 
@@ -128,6 +145,7 @@ private:
     HeadlessWindow* m_current = nullptr;
     std::vector<HeadlessWindow::Step> m_script;
     int m_startScale = 1;
+    HeadlessPads m_pads;
 };
 
 } // namespace platform::headless

@@ -56,6 +56,11 @@ public:
         FollowFocus();
     }
 
+    void OnKeyDown(int vk, KeyMods mods) override {
+        m_form.KeyDown(vk, mods);
+        FollowFocus();
+    }
+
     void OnClose() override { m_form.Cancel(); }
     bool TakeDirty() override { return m_form.TakeDirty(); }
 

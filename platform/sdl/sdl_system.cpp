@@ -13,6 +13,14 @@ SdlSystem::SdlSystem(const DesktopSettings& settings) {
     if (!m_ready) {
         std::fprintf(stderr, "kirikazeJ: cannot start SDL video: %s\n", SDL_GetError());
     }
+    // The controller's buttons are meant by where they sit (south strikes),
+    // whatever letter a maker printed on them.
+    SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+    // Without controller support the keyboard still plays the whole game.
+    if (m_ready && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::fprintf(stderr, "kirikazeJ: no game controllers: %s\n", SDL_GetError());
+    }
+    m_windows.Pads().SetRumble(settings.rumble);
     m_windows.SetStartScale(settings.scale);
     m_services.clock = &m_clock;
     m_services.messageBoxes = &m_boxes;
@@ -21,12 +29,14 @@ SdlSystem::SdlSystem(const DesktopSettings& settings) {
     m_services.audio = m_audio.get();
     m_services.scoreDialogs = &m_dialogs;
     m_services.speech = &m_speech;
+    m_services.haptics = &m_windows.Pads();
     m_previous = InstallServices(m_services);
 }
 
 SdlSystem::~SdlSystem() {
     InstallServices(m_previous);
     m_audio.reset(); // its device closes before SDL goes
+    m_windows.Pads().CloseAll();
     SDL_Quit();
 }
 

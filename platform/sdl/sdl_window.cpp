@@ -82,6 +82,13 @@ void SdlWindow::Destroy() {
 }
 
 void SdlWindow::HandleEvent(const SDL_Event& event) {
+    if (m_system.Pads().Handles(event)) {
+        // The controller's buttons reach the game as the keys they stand for.
+        if (const PadKey key = m_system.Pads().KeyFor(event, PadTarget::Game); key.vk) {
+            m_events.OnWindowKeyUp(key.vk);
+        }
+        return;
+    }
     switch (event.type) {
     case SDL_QUIT: // the last window closed, or SIGINT / SIGTERM
         End(WindowEnd::Closed, 0);
@@ -198,6 +205,12 @@ bool SdlWindow::TakeOverlayKey(SDL_Scancode scancode) {
 }
 
 bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) {
+    if (m_system.Pads().Handles(event)) {
+        if (const PadKey key = m_system.Pads().KeyFor(event, PadTarget::Dialog); key.vk) {
+            overlay.OnKeyDown(key.vk, key.mods);
+        }
+        return false;
+    }
     switch (event.type) {
     case SDL_QUIT:
         End(WindowEnd::Closed, 0);

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/sdl/sdl_gamepads.h"
 #include "platform/tick_timer.h"
 #include "platform/window.h"
 #include "platform/window_scaling.h"
@@ -20,6 +21,8 @@ public:
     virtual bool Done() const = 0;
     // A key, typed text, the input method's composition, a click or a wheel.
     virtual void OnInput(const SDL_Event& event) = 0;
+    // A key pressed by other means than the keyboard (a game controller).
+    virtual void OnKeyDown(int vk, KeyMods mods) = 0;
     // The main window is being closed (its close button, SIGINT / SIGTERM).
     virtual void OnClose() = 0;
     // True once after it has changed.
@@ -92,6 +95,8 @@ public:
     SDL_Window* Owner() const { return m_owner; }
     // The same window, for what is drawn over it.
     SdlWindow* Main() const { return m_main; }
+    // The game controllers, heard by every window loop.
+    SdlGamepads& Pads() { return m_pads; }
 
 private:
     friend class SdlWindow;
@@ -100,6 +105,7 @@ private:
     SDL_Window* m_owner = nullptr;
     SdlWindow* m_main = nullptr;
     int m_startScale = 1;
+    SdlGamepads m_pads;
 };
 
 } // namespace platform::sdl
