@@ -206,10 +206,6 @@ void DialogForm::EndDialog(int result) {
     Changed();
 }
 
-void DialogForm::Say(const std::string& text) const {
-    Speak(text, false);
-}
-
 std::string DialogForm::Describe(int index) const {
     if (index < 0 || index >= static_cast<int>(m_controls.size())) {
         return {};

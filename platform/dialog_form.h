@@ -81,8 +81,6 @@ public:
     void EndDialog(int result);
     bool Ended() const { return m_ended; }
     int Result() const { return m_result; }
-    // Says a text (a hint of the game's) after what is being said.
-    void Say(const std::string& text) const;
 
     // The backend's calls.
     // The dialog appears: the first tab stop takes the focus unless the game

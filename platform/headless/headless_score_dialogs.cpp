@@ -7,8 +7,8 @@ constexpr int kWidthWithoutWindow = 732;
 constexpr int kHeightWithoutWindow = 570;
 } // namespace
 
-PixelImage HeadlessScoreDialogs::Frame(const DialogForm& form,
-                                       std::vector<DialogPainter::DrawnText>& drawn) {
+void HeadlessScoreDialogs::Frame(const DialogForm& form,
+                                 std::vector<DialogPainter::DrawnText>& drawn) {
     HeadlessWindow* window = m_windows.Current();
     Canvas frame(window ? window->GetCanvas().Width() : kWidthWithoutWindow,
                  window ? window->GetCanvas().Height() : kHeightWithoutWindow);
@@ -17,7 +17,6 @@ PixelImage HeadlessScoreDialogs::Frame(const DialogForm& form,
     }
     m_painter.Paint(form, frame, DialogPainter::Place(form, frame.Width(), frame.Height()));
     drawn = m_painter.Drawn();
-    return frame.Pixels();
 }
 
 void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
@@ -86,7 +85,7 @@ int HeadlessScoreDialogs::RunModal(DialogForm& form) {
     for (size_t i = 0; i < script.size() && !form.Ended(); ++i) {
         Play(form, script[i]);
     }
-    shown.lastFrame = Frame(form, shown.atClose);
+    Frame(form, shown.atClose);
     if (!form.Ended()) {
         shown.scriptRanOut = true;
         form.Cancel();

@@ -53,7 +53,6 @@ public:
         // What was drawn when it appeared, and in its last frame.
         std::vector<DialogPainter::DrawnText> atOpen;
         std::vector<DialogPainter::DrawnText> atClose;
-        PixelImage lastFrame;
         int result = kDialogCancel;
         bool scriptRanOut = false;
     };
@@ -69,7 +68,7 @@ public:
 
 private:
     void Play(DialogForm& form, const Step& step);
-    PixelImage Frame(const DialogForm& form, std::vector<DialogPainter::DrawnText>& drawn);
+    void Frame(const DialogForm& form, std::vector<DialogPainter::DrawnText>& drawn);
 
     HeadlessWindowSystem& m_windows;
     std::deque<std::vector<Step>> m_scripts;
