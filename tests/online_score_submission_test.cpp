@@ -1,6 +1,7 @@
 // A won duel offered to the score server, end to end: the dialog worked by
 // scripted keys, the request on loopback, the server's answer in the message
 // box, the remembered area and name.
+#include "platform/inet.h"
 #include "score_game.h"
 #include "server_fixture.h"
 
@@ -18,12 +19,27 @@ using Step = platform::headless::HeadlessScoreDialogs::Step;
 constexpr int kComboArea = 1001;
 constexpr int kEditName = 1002;
 
+// Loopback answers at once; a test that waits longer than this has failed.
+class ScoreSubmission : public testing::Test {
+protected:
+    void SetUp() override {
+        platform::InetLimits quick;
+        quick.connectTimeoutMs = 5000;
+        quick.exchangeTimeoutMs = 10000;
+        m_previous = platform::SetInetLimits(quick);
+    }
+    void TearDown() override { platform::SetInetLimits(m_previous); }
+
+private:
+    platform::InetLimits m_previous;
+};
+
 std::vector<Step> Join(std::vector<Step> a, const std::vector<Step>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-TEST(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
+TEST_F(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
     struct Case {
         const char* typed;
         std::vector<Step> chooseArea; // from the name field
@@ -99,7 +115,7 @@ TEST(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
     }
 }
 
-TEST(ScoreSubmission, TheQueryCarriesTheLevelTheMistakesAndEveryByteOfTheName) {
+TEST_F(ScoreSubmission, TheQueryCarriesTheLevelTheMistakesAndEveryByteOfTheName) {
     struct Case {
         const char* remembered; // settings lines
         std::vector<Step> script;
@@ -138,7 +154,7 @@ TEST(ScoreSubmission, TheQueryCarriesTheLevelTheMistakesAndEveryByteOfTheName) {
     }
 }
 
-TEST(ScoreSubmission, ClosingTheDialogSendsNothingAndKeepsTheRememberedValues) {
+TEST_F(ScoreSubmission, ClosingTheDialogSendsNothingAndKeepsTheRememberedValues) {
     struct Case {
         const char* how;
         std::vector<Step> script;
@@ -171,7 +187,7 @@ TEST(ScoreSubmission, ClosingTheDialogSendsNothingAndKeepsTheRememberedValues) {
     }
 }
 
-TEST(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
+TEST_F(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
     int port = 0;
     {
         // A port that was just free and is closed again: nobody answers there.
@@ -200,7 +216,7 @@ TEST(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
     EXPECT_EQ(next.dlg->m_reg.m_strName, "小次郎");
 }
 
-TEST(ScoreSubmission, OnlyTheLinesBetweenTheMarkersAreShown) {
+TEST_F(ScoreSubmission, OnlyTheLinesBetweenTheMarkersAreShown) {
     struct Case {
         const char* what;
         std::string body;
@@ -240,7 +256,7 @@ TEST(ScoreSubmission, OnlyTheLinesBetweenTheMarkersAreShown) {
     }
 }
 
-TEST(ScoreSubmission, TheRememberedAreaIsChosenOnlyWhenItIsInTheListExactly) {
+TEST_F(ScoreSubmission, TheRememberedAreaIsChosenOnlyWhenItIsInTheListExactly) {
     struct Case {
         const char* remembered;
         int selected;
@@ -304,7 +320,7 @@ TEST(ScoreSubmission, TheRememberedAreaIsChosenOnlyWhenItIsInTheListExactly) {
     }
 }
 
-TEST(ScoreSubmission, WhileTheDialogIsOpenTheDuelGetsItsTicksButNoKeys) {
+TEST_F(ScoreSubmission, WhileTheDialogIsOpenTheDuelGetsItsTicksButNoKeys) {
     RawScoreServer server("<!-- DATA_START -->\r\nok\r\n<!-- DATA_END -->\r\n");
     Game game;
     WriteSettings(game, ServerSetting(server.Port()));
@@ -339,7 +355,7 @@ TEST(ScoreSubmission, WhileTheDialogIsOpenTheDuelGetsItsTicksButNoKeys) {
     EXPECT_EQ(game.dlg->m_nScene, 1);
 }
 
-TEST(ScoreSubmission, TheDialogSaysEveryFocusChangeTheAreaAndWhatIsTyped) {
+TEST_F(ScoreSubmission, TheDialogSaysEveryFocusChangeTheAreaAndWhatIsTyped) {
     RawScoreServer server("<!-- DATA_START -->\r\n記録しました。\r\n<!-- DATA_END -->\r\n");
     Game game;
     WriteSettings(game, "aria=Japan\nname=武蔵\n" + ServerSetting(server.Port()));
