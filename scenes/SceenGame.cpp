@@ -1,6 +1,7 @@
 #include "scenes/SceenGame.h"
 
 #include "platform/clock.h"
+#include "platform/haptics.h"
 #include "platform/keys.h"
 #include "resources/texts.h"
 #include "shell/KirikazeJDlg.h"
@@ -143,6 +144,8 @@ void CSceenGame::NewEnemy() {
 void CSceenGame::TakeDamage() {
     m_nDamage += 1;
     Play(m_nSoundSasu2);
+    // Felt too, where something can be felt; the sound stays what tells it.
+    platform::Feel(platform::Haptic::Cut);
     ShowSingleLine(texts::kDuelDamage + std::to_string(m_nDamage));
     if (m_nDamage >= 1 && m_nDamage <= 5) {
         Play(m_anSoundDamage[m_nDamage - 1]);
@@ -172,6 +175,7 @@ void CSceenGame::Lose() {
     Play(m_nSoundYouLose);
     Play(m_nSoundGameOver);
     Play(m_nSoundSasu2);
+    platform::Feel(platform::Haptic::Lost);
     Wait(3000);
     m_nPicture = 6;
 }
@@ -224,6 +228,7 @@ void CSceenGame::Block(int nDirection) {
     }
     m_nBlocksLeft -= 1;
     PlayClash();
+    platform::Feel(platform::Haptic::Block);
     m_bArm = 1;
     m_bBlocked = 1;
     if (m_nBlocksLeft < 0) {

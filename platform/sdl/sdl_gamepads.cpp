@@ -77,6 +77,15 @@ bool SdlGamepads::Handles(const SDL_Event& event) {
 }
 
 PadKey SdlGamepads::KeyFor(const SDL_Event& event, PadTarget target) {
+    // Unplugged with a button held, SDL lets go of it for the player; that
+    // release is no key, or pulling the cable would block or strike.
+    const SDL_JoystickID which =
+        event.type == SDL_CONTROLLERAXISMOTION ? event.caxis.which : event.cbutton.which;
+    if (SDL_GameController* controller = SDL_GameControllerFromInstanceID(which);
+        controller && !SDL_GameControllerGetAttached(controller)) {
+        m_keys.Forget(which);
+        return {};
+    }
     if (event.type == SDL_CONTROLLERBUTTONDOWN || event.type == SDL_CONTROLLERBUTTONUP) {
         const std::optional<PadInput> input = InputOfButton(event.cbutton.button);
         if (!input) {
