@@ -161,6 +161,9 @@ TEST(SdlScoreDialog, TicksGoOnTextComesInAndNoKeyReachesTheGame) {
     EXPECT_GT(events.paints, 0);
     EXPECT_TRUE(events.keys.empty()) << "no key reached the game";
     EXPECT_EQ(captionColour, platform::Rgb(0x0A, 0x24, 0x6A)) << "the caption bar was on screen";
+    EXPECT_EQ(PixelAt(SDL_GetWindowSurface(sdlWindow->Handle()), client.left + 2, client.top - 3),
+              0u)
+        << "gone from the screen as soon as it closed (the game may show a box next)";
     EXPECT_EQ(speech.Texts().front(), "ネットに記録しますか?");
 
     // Back in the game's own loop: the release of the Enter that sent the

@@ -290,7 +290,9 @@ void SdlWindow::RunOverlay(SdlOverlay& overlay) {
             show = false;
         }
     }
-    // Gone from the screen: the scene is shown on its own again.
+    // Gone from the screen at once, even if the game goes on working (and
+    // shows a message box) before the next paint.
+    Present(m_canvas.Pixels());
     m_repaint = true;
 }
 
