@@ -34,4 +34,30 @@ inline constexpr char kDuelDamage[] = "DAMAGE!";
 inline constexpr char kDuelChance[] = "チャンス!";
 inline constexpr char kDuelWon[] = "おめでとう!";
 
+// The tutorial's lines, one row per step: the first line, and the second
+// ("" where the step shows one). The letters of the four key steps and the
+// digit of the five mistakes are full-width; every other digit is ASCII.
+inline constexpr int kTutorialStepCount = 19;
+inline constexpr const char* kTutorialLines[kTutorialStepCount][2] = {
+    {"あなたは、勇敢な侍です。あなたは敵を倒します", ""},
+    {"あなたは、1対1で敵と戦います。", ""},
+    {"敵は、刀で襲ってきます。", ""},
+    {"あなたは、相手の刀を受けとめながら", "チャンスを見つけて攻撃します"},
+    {"左のスピーカーから高い音がすれば刀は左上", ""},
+    {"7か、Ａを押してください", ""},
+    {"左のスピーカーから低い音がすれば刀は左下", ""},
+    {"1か、Ｚを押してください", ""},
+    {"右のスピーカーから高い音がすれば刀は右上", ""},
+    {"9か、Ｋを押してください", ""},
+    {"右のスピーカーから低い音がすれば刀は右下", ""},
+    {"3か、Ｍを押してください", ""},
+    {"あなたは、チャンスの音が聞こえたら", "5か、スペースキーを押してください"},
+    {"倒すことができれば、次の敵が現れます", ""},
+    {"５回間違えると負けです", ""},
+    {"イージーモードでは、5人の敵を倒せば勝ちです", ""},
+    {"ノーマルモードでは、10人の敵を倒せば勝ちです", ""},
+    {"ハードモードでは、50人の敵を倒せば勝ちです", ""},
+    {"これでチュートリアルを終わります", ""},
+};
+
 } // namespace texts

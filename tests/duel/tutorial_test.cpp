@@ -1,0 +1,251 @@
+// The tutorial as a listener and a reader gets it: when each narration
+// starts, what the screen says meanwhile, which sounds are demonstrated where
+// and how high, and what every key does in every step; then the way back to
+// the menu, and Escape at any moment.
+#include "duel/duel_game.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using duel_test::DuelGame;
+using platform::headless::Channel;
+using platform::headless::RenderedAudio;
+
+constexpr int32_t kLeft = -10000;
+constexpr int32_t kRight = 10000;
+constexpr int32_t kCentre = 0;
+
+// The keys tried in every step, in this order, and what each one does there:
+//   '-' nothing is heard and nothing changes
+//   'c' the clash, on the side being taught
+//   'w' the cut: "\sound\sasu2", and the line "DAMAGE!0"
+//   's' the strike lands: "\sound\sasu1", and the enemy is struck down
+const int kKeys[] = {'7', 'A', '9', 'K', '1', 'Z', '3', 'M', VK_SPACE, '5', 'S'};
+constexpr char kSilent[] = "-- -- -- -- -- -";
+
+struct Demonstration {
+    const char* sound = nullptr; // none
+    int32_t pan = 0;
+    uint32_t rate = 0;
+    const char* keys = kSilent; // within its 1000 ms
+};
+
+struct Step {
+    uint32_t at; // ms from the start of the scene to the narration
+    Demonstration demonstration;
+    std::vector<std::string> lines;
+    int32_t clashSide; // where a clash sounds in this step
+    const char* keys;  // within the 5000 ms after the narration starts
+};
+
+// The run opens with the tutorial, so the first swing that asks for a rate is
+// the run's first request: it plays at the sample's own rate (22050 Hz) times
+// 1.1 rather than high. Every later one is 1.1 × 22000 or 1.1 × 12000.
+const Step kSteps[] = {
+    {1000, {}, {"あなたは、勇敢な侍です。あなたは敵を倒します"}, kCentre, kSilent},
+    {6000, {}, {"あなたは、1対1で敵と戦います。"}, kCentre, kSilent},
+    {11000, {}, {"敵は、刀で襲ってきます。"}, kCentre, kSilent},
+    {16000,
+     {},
+     {"あなたは、相手の刀を受けとめながら", "チャンスを見つけて攻撃します"},
+     kCentre,
+     kSilent},
+    {22000,
+     {"\\sound\\huri", kLeft, 24255, "cc ww ww ww -- -"},
+     {"左のスピーカーから高い音がすれば刀は左上"},
+     kLeft,
+     kSilent},
+    {27000, {}, {"7か、Ａを押してください"}, kLeft, "cc ww ww ww -- -"},
+    {33000,
+     {"\\sound\\huri", kLeft, 13200},
+     {"左のスピーカーから低い音がすれば刀は左下"},
+     kLeft,
+     kSilent},
+    {38000, {}, {"1か、Ｚを押してください"}, kLeft, "ww ww cc ww -- -"},
+    {44000,
+     {"\\sound\\huri", kRight, 24200},
+     {"右のスピーカーから高い音がすれば刀は右上"},
+     kRight,
+     kSilent},
+    {49000, {}, {"9か、Ｋを押してください"}, kRight, "ww cc ww ww -- -"},
+    {55000,
+     {"\\sound\\huri", kRight, 13200},
+     {"右のスピーカーから低い音がすれば刀は右下"},
+     kRight,
+     kSilent},
+    {60000, {}, {"3か、Ｍを押してください"}, kRight, "ww ww ww cc -- -"},
+    {66000,
+     {"\\sound\\chance", kCentre, 22050},
+     {"あなたは、チャンスの音が聞こえたら", "5か、スペースキーを押してください"},
+     kCentre,
+     "ww ww ww ww ss -"},
+    {71000, {}, {"倒すことができれば、次の敵が現れます"}, kCentre, kSilent},
+    {76000, {}, {"５回間違えると負けです"}, kCentre, kSilent},
+    {81000, {}, {"イージーモードでは、5人の敵を倒せば勝ちです"}, kCentre, kSilent},
+    {86000, {}, {"ノーマルモードでは、10人の敵を倒せば勝ちです"}, kCentre, kSilent},
+    {91000, {}, {"ハードモードでは、50人の敵を倒せば勝ちです"}, kCentre, kSilent},
+    {96000, {}, {"これでチュートリアルを終わります"}, kCentre, kSilent},
+};
+
+struct Tutorial {
+    DuelGame g{1};
+    uint32_t start = g.Now(); // the scene began here
+
+    uint32_t Elapsed() const { return g.Now() - start; }
+    // Frames until something starts; the names of what did.
+    std::vector<std::string> NextSounds(int maxFrames = 100) {
+        g.log.Clear();
+        for (int i = 0; i < maxFrames && g.InDuel() && g.log.Started().empty(); ++i) {
+            g.Frame();
+        }
+        return g.log.Started();
+    }
+};
+
+// Releases each key of kKeys in turn and checks it against the expected
+// effects, one character per key (blanks only group them).
+void TryKeys(Tutorial& t, const char* effects, int32_t clashSide) {
+    std::string codes;
+    for (const char* p = effects; *p; ++p) {
+        if (*p != ' ') {
+            codes += *p;
+        }
+    }
+    ASSERT_EQ(codes.size(), std::size(kKeys));
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const int key = kKeys[i];
+        SCOPED_TRACE(testing::Message() << "key " << key << " expecting " << codes[i]);
+        DuelGame& g = t.g;
+        const std::vector<std::string> linesBefore = g.LinesShown();
+        const int pictureBefore = g.Game().m_nPicture;
+        g.log.Clear();
+        g.Key(key);
+        const std::vector<std::string> started = g.log.Started();
+        switch (codes[i]) {
+        case '-':
+            EXPECT_TRUE(started.empty()) << started.front();
+            EXPECT_EQ(g.LinesShown(), linesBefore);
+            EXPECT_EQ(g.Game().m_nPicture, pictureBefore);
+            break;
+        case 'c':
+            EXPECT_EQ(started, std::vector<std::string>{"\\sound\\kin"});
+            EXPECT_EQ(g.log.PanOf("\\sound\\kin"), clashSide);
+            EXPECT_EQ(g.LinesShown(), linesBefore);
+            EXPECT_EQ(g.Game().m_bArm, 0) << "practice blocks show no arm";
+            break;
+        case 'w':
+            EXPECT_EQ(started, std::vector<std::string>{"\\sound\\sasu2"});
+            EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"DAMAGE!0"});
+            break;
+        case 's':
+            EXPECT_EQ(started, std::vector<std::string>{"\\sound\\sasu1"});
+            EXPECT_EQ(g.Game().m_nPicture, 5) << "struck down";
+            break;
+        default:
+            FAIL() << "unknown effect";
+        }
+    }
+}
+
+TEST(Tutorial, EveryStepSpeaksShowsAndAnswersItsKeys) {
+    Tutorial t;
+    EXPECT_TRUE(t.g.LinesShown().empty()) << "nothing to read before the first step";
+    for (size_t n = 0; n < std::size(kSteps); ++n) {
+        const Step& step = kSteps[n];
+        SCOPED_TRACE(testing::Message() << "step " << n);
+        const Demonstration& demo = step.demonstration;
+        if (demo.sound) {
+            EXPECT_EQ(t.NextSounds(), std::vector<std::string>{demo.sound});
+            EXPECT_EQ(t.Elapsed(), step.at - 1000);
+            EXPECT_EQ(t.g.log.PanOf(demo.sound), demo.pan);
+            EXPECT_EQ(t.g.log.RateOf(demo.sound), demo.rate);
+            // Heard alone: the narration before it is over.
+            const RenderedAudio heard = t.g.Listen(150);
+            const double left = heard.EnergyDb(Channel::Left);
+            const double right = heard.EnergyDb(Channel::Right);
+            if (demo.pan == kCentre) {
+                EXPECT_GT(left, -40.0);
+                EXPECT_NEAR(left, right, 0.5);
+            } else {
+                EXPECT_GT(demo.pan < 0 ? left : right, -40.0);
+                EXPECT_LT(demo.pan < 0 ? right : left, -90.0);
+            }
+            TryKeys(t, demo.keys, demo.pan);
+        }
+        const std::string narration = "\\sound\\text\\" + std::to_string(n + 1);
+        EXPECT_EQ(t.NextSounds(), std::vector<std::string>{narration});
+        EXPECT_EQ(t.Elapsed(), step.at);
+        EXPECT_EQ(t.g.LinesShown(), step.lines);
+        TryKeys(t, step.keys, step.clashSide);
+    }
+    // After the last narration's 5000 ms the scene hands back to the menu,
+    // whose title is heard again.
+    const std::vector<std::string> menu = t.NextSounds();
+    ASSERT_FALSE(menu.empty());
+    EXPECT_EQ(menu.front(), "\\sound\\maintitle");
+    EXPECT_EQ(t.Elapsed(), 101000u);
+    EXPECT_FALSE(t.g.InDuel());
+    EXPECT_EQ(t.g.dlg->m_nScene, 1);
+    EXPECT_TRUE(t.g.system.MessageBoxes().Boxes().empty());
+}
+
+TEST(Tutorial, LeftAloneItRunsAboutAHundredSecondsAndReturnsToTheMenu) {
+    Tutorial t;
+    std::vector<std::string> narrations;
+    while (t.g.InDuel() && t.Elapsed() < 120000) {
+        t.g.Frame();
+        for (const std::string& name : t.g.log.Started()) {
+            if (name.rfind("\\sound\\text\\", 0) == 0) {
+                narrations.push_back(name);
+            }
+        }
+        t.g.log.Clear();
+        if (t.g.InDuel() && t.Elapsed() < 101000) {
+            EXPECT_EQ(t.g.Game().m_nCommand, -1) << t.Elapsed();
+        }
+    }
+    EXPECT_EQ(t.Elapsed(), 101000u);
+    EXPECT_EQ(t.g.dlg->m_nScene, 1) << "back on the menu";
+    ASSERT_EQ(narrations.size(), 19u);
+    for (size_t i = 0; i < narrations.size(); ++i) {
+        EXPECT_EQ(narrations[i], "\\sound\\text\\" + std::to_string(i + 1));
+    }
+}
+
+TEST(Tutorial, EscapeLeavesAtAnyMoment) {
+    struct Case {
+        const char* when;
+        uint32_t at;  // ms after the scene began
+        int keyFirst; // released just before Escape (0 none)
+    };
+    const Case cases[] = {
+        {"before the first step", 500, 0},
+        {"during the first narration", 3000, 0},
+        {"during the first swing, after its key", 21500, '7'},
+        {"while a key is practised, after a wrong one", 28000, '9'},
+        {"during the chance, after the strike", 66500, VK_SPACE},
+        {"after the last narration", 100900, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        Tutorial t;
+        while (t.Elapsed() < c.at) {
+            t.g.Frame();
+        }
+        ASSERT_TRUE(t.g.InDuel());
+        if (c.keyFirst) {
+            t.g.Key(c.keyFirst);
+        }
+        t.g.Key(VK_ESCAPE);
+        EXPECT_EQ(t.g.Game().m_nCommand, 0);
+        t.g.log.Clear();
+        t.g.Frame();
+        EXPECT_EQ(t.g.dlg->m_nScene, 1) << "back on the menu";
+        const std::vector<std::string> menu = t.g.log.Started();
+        ASSERT_FALSE(menu.empty());
+        EXPECT_EQ(menu.front(), "\\sound\\maintitle");
+    }
+}
+
+} // namespace
