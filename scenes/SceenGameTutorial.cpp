@@ -1,5 +1,6 @@
 #include "scenes/SceenGame.h"
 
+#include "platform/haptics.h"
 #include "resources/texts.h"
 
 // The tutorial (level 1) is a fixed script of nineteen steps. Each step shows
@@ -94,11 +95,14 @@ void CSceenGame::TutorialKey(unsigned nChar) {
     const int nDirection = DirectionOfKey(nChar);
     if (nDirection != 0 && nDirection == m_nPicture) {
         // The clash on the side being taught; nothing else, not even the arm.
+        // A controller feels it as it will in the duel.
         PlayClash();
+        platform::Feel(platform::Haptic::Block);
         return;
     }
     if (nDirection != 0) {
         Play(m_nSoundSasu2);
+        platform::Feel(platform::Haptic::Cut);
         ShowSingleLine(texts::kDuelDamage + std::to_string(m_nDamage));
         return;
     }

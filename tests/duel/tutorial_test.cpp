@@ -3,6 +3,7 @@
 // and how high, and what every key does in every step; then the way back to
 // the menu, and Escape at any moment.
 #include "duel/duel_game.h"
+#include "platform/haptics.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,9 @@ constexpr int32_t kCentre = 0;
 
 // The keys tried in every step, in this order, and what each one does there:
 //   '-' nothing is heard and nothing changes
-//   'c' the clash, on the side being taught
-//   'w' the cut: "\sound\sasu2", and the line "DAMAGE!0"
+//   'c' the clash, on the side being taught (a controller feels a block)
+//   'w' the cut: "\sound\sasu2", and the line "DAMAGE!0" (a controller
+//       feels a cut)
 //   's' the strike lands: "\sound\sasu1", and the enemy is struck down
 const int kKeys[] = {'7', 'A', '9', 'K', '1', 'Z', '3', 'M', VK_SPACE, '5', 'S'};
 constexpr char kSilent[] = "-- -- -- -- -- -";
@@ -89,6 +91,7 @@ const Step kSteps[] = {
 };
 
 struct Tutorial {
+    Tutorial() { g.system.Pads().Connect(0); }
     DuelGame g{1};
     uint32_t start = g.Now(); // the scene began here
 
@@ -120,27 +123,36 @@ void TryKeys(Tutorial& t, const char* effects, int32_t clashSide) {
         const std::vector<std::string> linesBefore = g.LinesShown();
         const int pictureBefore = g.Game().m_nPicture;
         g.log.Clear();
+        g.system.Pads().ClearRequests();
         g.Key(key);
         const std::vector<std::string> started = g.log.Started();
+        std::vector<platform::Haptic> felt;
+        for (const auto& request : g.system.Pads().Requests()) {
+            felt.push_back(request.event);
+        }
         switch (codes[i]) {
         case '-':
             EXPECT_TRUE(started.empty()) << started.front();
             EXPECT_EQ(g.LinesShown(), linesBefore);
             EXPECT_EQ(g.Game().m_nPicture, pictureBefore);
+            EXPECT_TRUE(felt.empty());
             break;
         case 'c':
             EXPECT_EQ(started, std::vector<std::string>{"\\sound\\kin"});
             EXPECT_EQ(g.log.PanOf("\\sound\\kin"), clashSide);
             EXPECT_EQ(g.LinesShown(), linesBefore);
             EXPECT_EQ(g.Game().m_bArm, 0) << "practice blocks show no arm";
+            EXPECT_EQ(felt, std::vector<platform::Haptic>{platform::Haptic::Block});
             break;
         case 'w':
             EXPECT_EQ(started, std::vector<std::string>{"\\sound\\sasu2"});
             EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"DAMAGE!0"});
+            EXPECT_EQ(felt, std::vector<platform::Haptic>{platform::Haptic::Cut});
             break;
         case 's':
             EXPECT_EQ(started, std::vector<std::string>{"\\sound\\sasu1"});
             EXPECT_EQ(g.Game().m_nPicture, 5) << "struck down";
+            EXPECT_TRUE(felt.empty()) << "a strike is only heard, as in the duel";
             break;
         default:
             FAIL() << "unknown effect";
