@@ -6,15 +6,15 @@ Usage: hear-tutorial.py <raw recording> <f32|s16> <rate> <data folder> <seconds>
 The recording is raw interleaved stereo, as SDL's disk driver or parec write
 it; <seconds> is where in it the tutorial was chosen, and [speed] how many
 seconds of recording were written per second of the wall clock (SDL's disk
-driver runs a little fast; 1 by default). From there on the
-listener expects, each on its own and in this order: narrations 1 … 4, the
+driver runs a little fast; 1 by default). From there on the listener expects, each on its own and in this order: narrations 1 … 4, the
 swing on the left and high, narrations 5 and 6, the swing on the left and low,
 7 and 8, right and high, 9 and 10, right and low, 11 and 12, the chance in the
 centre, narrations 13 … 19, and then the menu's title again. Each sound is
 known by the shape of its loudness over time (10 ms steps, as listen.py does)
 and must fit better there than every other sound of the tutorial; the swings'
-pitch shows in how long they last. Narrations start 5000 ms after the sound
-before them, a demonstrated sound 1000 ms before its narration. Prints what it
+pitch shows in how long they last. Each sound starts 5000 ms after the
+narration before it, and a demonstrated sound 1000 ms before its own
+narration (a frame later at most, on the wall clock). Prints what it
 heard, when, on which side and how long; exits non-zero on anything else.
 """
 import os
