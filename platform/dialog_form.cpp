@@ -16,6 +16,8 @@ constexpr char kListRole[] = "コンボボックス";
 constexpr char kButtonRole[] = "ボタン";
 constexpr char kEmptyEdit[] = "空欄";
 constexpr char kNothingSelected[] = "選択なし";
+constexpr char kCharacters[] = "文字";
+constexpr char kMask[] = "●";
 
 // Rows an open drop-down list shows at once, and how far Page Up/Down go.
 constexpr int kDropRows = 8;
@@ -224,6 +226,9 @@ std::string DialogForm::Describe(int index) const {
     }
     switch (control.spec.kind) {
     case Kind::Edit:
+        if (control.spec.masked && !control.text.empty()) {
+            return label + kEditRole + " " + std::to_string(CountChars(control.text)) + kCharacters;
+        }
         return label + kEditRole + " " + (control.text.empty() ? kEmptyEdit : control.text);
     case Kind::DropList:
         return label + kListRole + " " +
@@ -393,7 +398,7 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
         text.erase(from, to - from);
         m_caret = from;
         m_allSelected = false;
-        Speak(gone, true);
+        SpeakEdit(edit, gone);
         Changed();
         return true;
     }
@@ -403,7 +408,11 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
         }
         m_allSelected = true;
         m_caret = text.size();
-        Speak(text.empty() ? kEmptyEdit : text, true);
+        if (edit.spec.masked) {
+            Speak(Describe(m_focus), true);
+        } else {
+            Speak(text.empty() ? kEmptyEdit : text, true);
+        }
         Changed();
         return true;
     default:
@@ -414,7 +423,7 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
     if ((vk == VK_LEFT || vk == VK_RIGHT) && m_caret != before) {
         const size_t from = std::min(before, m_caret);
         const size_t to = std::max(before, m_caret);
-        Speak(text.substr(from, to - from), true);
+        SpeakEdit(edit, text.substr(from, to - from));
     }
     Changed();
     return true;
@@ -443,7 +452,7 @@ void DialogForm::TextInput(const std::string& utf8) {
     }
     edit.text.insert(m_caret, typed);
     m_caret += typed.size();
-    Speak(typed, true);
+    SpeakEdit(edit, typed);
 }
 
 void DialogForm::Composition(const std::string& utf8, int cursor) {
@@ -453,6 +462,21 @@ void DialogForm::Composition(const std::string& utf8, int cursor) {
     m_composition = utf8;
     m_compositionCursor = std::max(0, cursor);
     Changed();
+}
+
+std::string DialogForm::Masked(const std::string& text) {
+    std::string marks;
+    for (size_t n = CountChars(text); n > 0; --n) {
+        marks += kMask;
+    }
+    return marks;
+}
+
+void DialogForm::SpeakEdit(const Control& edit, const std::string& part) {
+    // A password is not read out to whoever sits nearby, not even a letter.
+    if (!edit.spec.masked) {
+        Speak(part, true);
+    }
 }
 
 bool DialogForm::ListKey(Control& list, int vk, KeyMods mods) {

@@ -28,6 +28,9 @@ struct DialogControl {
     bool tabStop = false;
     bool defaultButton = false;
     int maxChars = 0; // an edit's limit in characters; 0 for none
+    // A password edit: drawn as one mark per character and never spoken,
+    // only how many characters it holds.
+    bool masked = false;
 };
 
 struct DialogTemplate {
@@ -127,6 +130,8 @@ public:
 
     // The spoken description of a control: its label, its kind, its value.
     std::string Describe(int index) const;
+    // What a masked edit shows for text: one mark per character.
+    static std::string Masked(const std::string& text);
 
 private:
     int IndexOf(int id) const;
@@ -145,6 +150,8 @@ private:
     void ShowRow(int row);
     int ButtonIndex(int id) const;
     void Changed() { m_dirty = true; }
+    // Says part of an edit's text, unless the edit is masked.
+    void SpeakEdit(const Control& edit, const std::string& part);
 
     DialogTemplate m_template;
     DialogHandler* m_handler;

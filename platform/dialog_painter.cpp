@@ -161,10 +161,14 @@ void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control&
     const int y = VerticalCentre(r, font);
 
     // What is shown: the text with the input method's composition at the caret.
+    // A password shows only marks, its composition too.
+    const auto shown = [&edit](const std::string& text) {
+        return edit.spec.masked ? DialogForm::Masked(text) : text;
+    };
     const size_t caret = focused ? std::min(form.Caret(), edit.text.size()) : edit.text.size();
-    const std::string& composing = focused ? form.CompositionText() : std::string();
-    const std::string head = edit.text.substr(0, caret);
-    const std::string tail = edit.text.substr(caret);
+    const std::string composing = focused ? shown(form.CompositionText()) : std::string();
+    const std::string head = shown(edit.text.substr(0, caret));
+    const std::string tail = shown(edit.text.substr(caret));
     const int headWidth = TextWidth(font, head);
     const int composeWidth = TextWidth(font, composing);
 
@@ -180,7 +184,7 @@ void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control&
     const int x0 = inner.left - m_editScroll;
 
     if (focused && form.AllSelected() && !edit.text.empty()) {
-        DrawText(target, font, inner, x0, y, edit.text, kHighlightText, kHighlightBack);
+        DrawText(target, font, inner, x0, y, head + tail, kHighlightText, kHighlightBack);
     } else {
         DrawText(target, font, inner, x0, y, head, kFieldText, kFieldBack);
         DrawText(target, font, inner, x0 + headWidth, y, composing, kFieldText, kFieldBack);

@@ -28,6 +28,7 @@ SdlSystem::SdlSystem(const DesktopSettings& settings) {
     m_services.launcher = &m_launcher;
     m_services.audio = m_audio.get();
     m_services.scoreDialogs = &m_dialogs;
+    m_services.credentials = &m_credentials;
     m_services.speech = &m_speech;
     m_services.haptics = &m_windows.Pads();
     m_previous = InstallServices(m_services);

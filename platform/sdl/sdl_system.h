@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/clock.h"
 #include "platform/desktop_settings.h"
+#include "platform/dialog_credential_prompt.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_score_dialogs.h"
@@ -36,6 +37,8 @@ private:
     // Opened on the game's first CreateDevice; without a device the game is silent.
     std::unique_ptr<AudioSystem> m_audio = CreateSdlAudioSystem();
     SdlScoreDialogs m_dialogs{m_windows};
+    // A server's request for a name and password is a dialog like the score's.
+    DialogCredentialPrompt m_credentials{m_dialogs};
     SpeechdSpeech m_speech;
     Services m_services;
     Services m_previous;

@@ -1,0 +1,25 @@
+#pragma once
+#include "platform/credentials.h"
+#include "platform/score_dialog.h"
+
+namespace platform {
+
+// Asks for a user name and password with a small dialog of our own widgets,
+// run modally by the backend's dialog runner: the password is drawn as marks
+// and never spoken. OK (Enter) answers, キャンセル (Escape) cancels.
+class DialogCredentialPrompt : public CredentialPrompt {
+public:
+    explicit DialogCredentialPrompt(ScoreDialogs& dialogs) : m_dialogs(dialogs) {}
+    std::optional<Credentials> Ask(const std::string& server, const std::string& realm) override;
+
+    // The dialog's control ids.
+    static constexpr int kUser = 101;
+    static constexpr int kPassword = 102;
+
+    static DialogTemplate Template(const std::string& server, const std::string& realm);
+
+private:
+    ScoreDialogs& m_dialogs;
+};
+
+} // namespace platform
