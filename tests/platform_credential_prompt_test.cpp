@@ -72,7 +72,8 @@ TEST(CredentialPrompt, ThePasswordIsDrawnAsMarksAndNeverSpoken) {
         Prompt({Step::Type("kojiro"), Step::Key(VK_TAB), Step::Type("Zq"), Step::Type("7W"),
                 Step::Key(VK_LEFT), Step::Key(VK_BACK), Step::Key(VK_HOME), Step::Key(VK_RIGHT),
                 Step::Key(VK_DELETE), Step::Key(VK_TAB), Step::Key(VK_TAB, {true, false, false}),
-                Step::Key('A', {false, true, false}), Step::Key(VK_LEFT), Step::Key(VK_RIGHT)});
+                Step::Key('A', {false, true, false}), Step::Key(VK_LEFT), Step::Key(VK_RIGHT),
+                Step::Key(VK_TAB)});
     EXPECT_FALSE(got.answer) << "never confirmed";
     for (const char* secret : {"Z", "q", "7", "W"}) {
         EXPECT_FALSE(Contains(got.said, secret)) << secret;
