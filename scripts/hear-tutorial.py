@@ -6,16 +6,18 @@ Usage: hear-tutorial.py <raw recording> <f32|s16> <rate> <data folder> <seconds>
 The recording is raw interleaved stereo, as SDL's disk driver or parec write
 it; <seconds> is where in it the tutorial was chosen, and [speed] how many
 seconds of recording were written per second of the wall clock (SDL's disk
-driver runs a little fast; 1 by default). From there on the listener expects, each on its own and in this order: narrations 1 … 4, the
-swing on the left and high, narrations 5 and 6, the swing on the left and low,
-7 and 8, right and high, 9 and 10, right and low, 11 and 12, the chance in the
-centre, narrations 13 … 19, and then the menu's title again. Each sound is
-known by the shape of its loudness over time (10 ms steps, as listen.py does)
-and must fit better there than every other sound of the tutorial; the swings'
-pitch shows in how long they last. Each sound starts 5000 ms after the
-narration before it, and a demonstrated sound 1000 ms before its own
-narration (a frame later at most, on the wall clock). Prints what it
-heard, when, on which side and how long; exits non-zero on anything else.
+driver runs a little fast; 1 by default). From there on the listener
+expects, each on its own and in this order: narrations 1 … 4, the swing on
+the left and high, narrations 5 and 6, the swing on the left and low, 7 and
+8, right and high, 9 and 10, right and low, 11 and 12, the chance in the
+centre, narrations 13 … 19, and then the menu's title over its music. Each
+sound is known by the shape of its loudness over time (10 ms steps, as
+listen.py does) and must fit better there than every other sound of the
+tutorial; the swings' pitch shows in how long they last. Each sound starts
+5000 ms after the narration before it, and a demonstrated sound 1000 ms
+before its own narration (a frame later at most, on the wall clock). Prints
+what it heard, when, on which side and how long; exits non-zero on anything
+else.
 """
 import os
 import sys
@@ -101,6 +103,10 @@ def main():
         rivals = sorted((min(misfit(heard, at + d, s) for d in range(-3, 4)), f"{n}@{rr}")
                         for (n, rr), s in shapes.items() if (n, rr) != (name, r))
         late = (t - previous) / speed - gap
+        if index == 0:
+            # The choice is taken when Space goes down; the menu acts on its
+            # release, and the scene changes on the frame after that.
+            late -= 0.15
         span = range(at, at + len(shape))
         lsum = db(sum(el[k] for k in span) / len(span))
         rsum = db(sum(er[k] for k in span) / len(span))
@@ -116,10 +122,12 @@ def main():
         # The menu's title comes over its music, which fits more roughly.
         length = ("over the music" if name == "maintitle" else
                   f"heard for {(end - at) * 10:4d} ms (file {len(shape) * 10} ms)")
-        good = (fit < (6.0 if name == "maintitle" else 3.0) and fit < rivals[0][0] and -EARLY <= late <= LATE and heard_side == side)
+        good = (fit < 3.0 and fit < rivals[0][0] and -EARLY <= late <= LATE
+                and heard_side == side)
         ok = ok and good
         label = name if r == OWN else f"{name} ({'high' if r == HIGH else 'low'})"
-        print(f"{'  ' if good else '!!'} {(t - chosen) / speed:7.2f} s  {label:<14} {heard_side:<6} "
+        when = (t - chosen) / speed
+        print(f"{'  ' if good else '!!'} {when:7.2f} s  {label:<14} {heard_side:<6} "
               f"{(t - previous) / speed * 1000:5.0f} ms after the last, {length}; "
               f"off by {fit:.1f} dB, next best {rivals[0][1]} "
               f"{rivals[0][0]:.1f} dB")
