@@ -95,11 +95,11 @@ char Upper(char c) {
 DialogForm::DialogForm(DialogTemplate dialogTemplate, DialogHandler* handler)
     : m_template(std::move(dialogTemplate)), m_handler(handler),
       m_font(std::make_unique<Font>(m_template.fontTenthsOfPoint, m_template.fontFace)) {
-    for (const DialogControl& spec : m_template.controls) {
+    for (const DialogControl& layout : m_template.controls) {
         Control control;
-        control.spec = spec;
-        if (spec.kind == Kind::Label || spec.kind == Kind::Button) {
-            control.text = spec.text;
+        control.layout = layout;
+        if (layout.kind == Kind::Label || layout.kind == Kind::Button) {
+            control.text = layout.text;
         }
         m_controls.push_back(std::move(control));
     }
@@ -109,7 +109,7 @@ DialogForm::~DialogForm() = default;
 
 int DialogForm::IndexOf(int id) const {
     for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (m_controls[i].spec.id == id && id != -1) {
+        if (m_controls[i].layout.id == id && id != -1) {
             return static_cast<int>(i);
         }
     }
@@ -128,13 +128,13 @@ const DialogForm::Control* DialogForm::Find(int id) const {
 
 void DialogForm::SetWindowText(int id, const std::string& text) {
     Control* control = Find(id);
-    if (!control || control->spec.kind == Kind::DropList) {
+    if (!control || control->layout.kind == Kind::DropList) {
         return;
     }
     control->text = Printable(text);
-    if (control->spec.kind == Kind::Edit) {
-        if (control->spec.maxChars > 0) {
-            control->text = Limit(control->text, control->spec.maxChars);
+    if (control->layout.kind == Kind::Edit) {
+        if (control->layout.maxChars > 0) {
+            control->text = Limit(control->text, control->layout.maxChars);
         }
         if (IndexOf(id) == m_focus) {
             m_caret = control->text.size();
@@ -148,7 +148,7 @@ std::string DialogForm::GetWindowText(int id) const {
     if (!control) {
         return {};
     }
-    if (control->spec.kind == Kind::DropList) {
+    if (control->layout.kind == Kind::DropList) {
         return control->selected < 0 ? std::string() : control->items[control->selected];
     }
     return control->text;
@@ -156,7 +156,7 @@ std::string DialogForm::GetWindowText(int id) const {
 
 int DialogForm::AddString(int id, const std::string& item) {
     Control* control = Find(id);
-    if (!control || control->spec.kind != Kind::DropList) {
+    if (!control || control->layout.kind != Kind::DropList) {
         return -1;
     }
     control->items.push_back(item);
@@ -179,7 +179,7 @@ std::string DialogForm::GetLBText(int id, int index) const {
 
 void DialogForm::SetCurSel(int id, int index) {
     Control* control = Find(id);
-    if (!control || control->spec.kind != Kind::DropList) {
+    if (!control || control->layout.kind != Kind::DropList) {
         return;
     }
     control->selected = index >= 0 && index < static_cast<int>(control->items.size()) ? index : -1;
@@ -199,7 +199,7 @@ void DialogForm::SetFocus(int id) {
 }
 
 int DialogForm::GetFocus() const {
-    return m_focus < 0 ? -1 : m_controls[m_focus].spec.id;
+    return m_focus < 0 ? -1 : m_controls[m_focus].layout.id;
 }
 
 void DialogForm::EndDialog(int result) {
@@ -216,17 +216,17 @@ std::string DialogForm::Describe(int index) const {
     // A control is named by the label just before it, as the template pairs them.
     std::string label;
     for (int i = index - 1; i >= 0; --i) {
-        if (m_controls[i].spec.kind == Kind::Label) {
+        if (m_controls[i].layout.kind == Kind::Label) {
             label = m_controls[i].text + " ";
             break;
         }
-        if (m_controls[i].spec.tabStop) {
+        if (m_controls[i].layout.tabStop) {
             break;
         }
     }
-    switch (control.spec.kind) {
+    switch (control.layout.kind) {
     case Kind::Edit:
-        if (control.spec.masked && !control.text.empty()) {
+        if (control.layout.masked && !control.text.empty()) {
             return label + kEditRole + " " + std::to_string(CountChars(control.text)) + kCharacters;
         }
         return label + kEditRole + " " + (control.text.empty() ? kEmptyEdit : control.text);
@@ -245,12 +245,12 @@ void DialogForm::Open() {
     m_opened = true;
     if (m_focus < 0) {
         for (size_t i = 0; i < m_controls.size(); ++i) {
-            if (m_controls[i].spec.tabStop) {
+            if (m_controls[i].layout.tabStop) {
                 m_focus = static_cast<int>(i);
                 break;
             }
         }
-        if (m_focus >= 0 && m_controls[m_focus].spec.kind == Kind::Edit) {
+        if (m_focus >= 0 && m_controls[m_focus].layout.kind == Kind::Edit) {
             m_caret = m_controls[m_focus].text.size();
             m_allSelected = true;
         }
@@ -267,7 +267,7 @@ void DialogForm::MoveFocus(int index) {
     m_focus = index;
     m_composition.clear();
     m_allSelected = false;
-    if (m_controls[index].spec.kind == Kind::Edit) {
+    if (m_controls[index].layout.kind == Kind::Edit) {
         // Coming into an edit selects what it holds, so typing replaces it.
         m_caret = m_controls[index].text.size();
         m_allSelected = true;
@@ -283,7 +283,7 @@ void DialogForm::Tab(bool back) {
     for (int step = 1; step <= count; ++step) {
         const int i =
             ((m_focus < 0 ? (back ? 0 : -1) : m_focus) + (back ? -step : step) + count) % count;
-        if (m_controls[i].spec.tabStop) {
+        if (m_controls[i].layout.tabStop) {
             MoveFocus(i);
             return;
         }
@@ -300,17 +300,17 @@ void DialogForm::Press(int id) {
 
 int DialogForm::ButtonIndex(int id) const {
     const int index = IndexOf(id);
-    return index >= 0 && m_controls[index].spec.kind == Kind::Button ? index : -1;
+    return index >= 0 && m_controls[index].layout.kind == Kind::Button ? index : -1;
 }
 
 void DialogForm::Enter() {
-    if (m_focus >= 0 && m_controls[m_focus].spec.kind == Kind::Button) {
-        Press(m_controls[m_focus].spec.id);
+    if (m_focus >= 0 && m_controls[m_focus].layout.kind == Kind::Button) {
+        Press(m_controls[m_focus].layout.id);
         return;
     }
     for (const Control& control : m_controls) {
-        if (control.spec.kind == Kind::Button && control.spec.defaultButton) {
-            Press(control.spec.id);
+        if (control.layout.kind == Kind::Button && control.layout.defaultButton) {
+            Press(control.layout.id);
             return;
         }
     }
@@ -341,10 +341,10 @@ void DialogForm::KeyDown(int vk, KeyMods mods) {
         return;
     }
     Control* focused = m_focus >= 0 ? &m_controls[m_focus] : nullptr;
-    if (focused && focused->spec.kind == Kind::DropList && ListKey(*focused, vk, mods)) {
+    if (focused && focused->layout.kind == Kind::DropList && ListKey(*focused, vk, mods)) {
         return;
     }
-    if (focused && focused->spec.kind == Kind::Edit && EditKey(*focused, vk, mods)) {
+    if (focused && focused->layout.kind == Kind::Edit && EditKey(*focused, vk, mods)) {
         return;
     }
     switch (vk) {
@@ -358,8 +358,8 @@ void DialogForm::KeyDown(int vk, KeyMods mods) {
         Escape();
         break;
     case VK_SPACE:
-        if (focused && focused->spec.kind == Kind::Button) {
-            Press(focused->spec.id);
+        if (focused && focused->layout.kind == Kind::Button) {
+            Press(focused->layout.id);
         }
         break;
     default:
@@ -408,7 +408,7 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
         }
         m_allSelected = true;
         m_caret = text.size();
-        if (edit.spec.masked) {
+        if (edit.layout.masked) {
             Speak(Describe(m_focus), true);
         } else {
             Speak(text.empty() ? kEmptyEdit : text, true);
@@ -430,7 +430,7 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
 }
 
 void DialogForm::TextInput(const std::string& utf8) {
-    if (m_ended || m_focus < 0 || m_controls[m_focus].spec.kind != Kind::Edit) {
+    if (m_ended || m_focus < 0 || m_controls[m_focus].layout.kind != Kind::Edit) {
         return;
     }
     Control& edit = m_controls[m_focus];
@@ -441,9 +441,9 @@ void DialogForm::TextInput(const std::string& utf8) {
         m_caret = 0;
         m_allSelected = false;
     }
-    if (edit.spec.maxChars > 0) {
-        const size_t room = static_cast<size_t>(edit.spec.maxChars) -
-                            std::min(CountChars(edit.text), size_t(edit.spec.maxChars));
+    if (edit.layout.maxChars > 0) {
+        const size_t room = static_cast<size_t>(edit.layout.maxChars) -
+                            std::min(CountChars(edit.text), size_t(edit.layout.maxChars));
         typed = Limit(typed, room);
     }
     Changed();
@@ -456,7 +456,7 @@ void DialogForm::TextInput(const std::string& utf8) {
 }
 
 void DialogForm::Composition(const std::string& utf8, int cursor) {
-    if (m_ended || m_focus < 0 || m_controls[m_focus].spec.kind != Kind::Edit) {
+    if (m_ended || m_focus < 0 || m_controls[m_focus].layout.kind != Kind::Edit) {
         return;
     }
     m_composition = utf8;
@@ -474,7 +474,7 @@ std::string DialogForm::Masked(const std::string& text) {
 
 void DialogForm::SpeakEdit(const Control& edit, const std::string& part) {
     // A password is not read out to whoever sits nearby, not even a letter.
-    if (!edit.spec.masked) {
+    if (!edit.layout.masked) {
         Speak(part, true);
     }
 }
@@ -601,8 +601,8 @@ int DialogForm::RowHeight() const {
 }
 
 Rect DialogForm::FieldRect(int index) const {
-    const Rect r = m_controls[index].spec.rect;
-    if (m_controls[index].spec.kind != Kind::DropList) {
+    const Rect r = m_controls[index].layout.rect;
+    if (m_controls[index].layout.kind != Kind::DropList) {
         return r;
     }
     // A drop-down list's template height counts its open list too.
@@ -645,18 +645,18 @@ void DialogForm::MouseDown(int x, int y) {
     }
     for (size_t i = 0; i < m_controls.size(); ++i) {
         Control& control = m_controls[i];
-        if (!control.spec.tabStop || !Inside(FieldRect(static_cast<int>(i)), x, y)) {
+        if (!control.layout.tabStop || !Inside(FieldRect(static_cast<int>(i)), x, y)) {
             continue;
         }
         if (m_focus != static_cast<int>(i)) {
             MoveFocus(static_cast<int>(i));
         }
-        if (control.spec.kind == Kind::Edit) {
+        if (control.layout.kind == Kind::Edit) {
             m_allSelected = false;
             m_caret = control.text.size();
-        } else if (control.spec.kind == Kind::DropList) {
+        } else if (control.layout.kind == Kind::DropList) {
             OpenDrop(control);
-        } else if (control.spec.kind == Kind::Button) {
+        } else if (control.layout.kind == Kind::Button) {
             m_pressed = static_cast<int>(i);
         }
         Changed();
@@ -671,8 +671,8 @@ void DialogForm::MouseUp(int x, int y) {
     const int pressed = m_pressed;
     m_pressed = -1;
     Changed();
-    if (!m_ended && Inside(m_controls[pressed].spec.rect, x, y)) {
-        Press(m_controls[pressed].spec.id);
+    if (!m_ended && Inside(m_controls[pressed].layout.rect, x, y)) {
+        Press(m_controls[pressed].layout.id);
     }
 }
 

@@ -105,7 +105,7 @@ public:
 
     // What the painter shows.
     struct Control {
-        DialogControl spec;
+        DialogControl layout;
         std::string text;
         std::vector<std::string> items;
         int selected = -1;

@@ -129,8 +129,8 @@ void DialogPainter::Paint(const DialogForm& form, Canvas& target, const Rect& cl
     for (size_t i = 0; i < controls.size(); ++i) {
         const auto& control = controls[i];
         const bool focused = form.FocusIndex() == static_cast<int>(i);
-        const Rect r = Offset(control.spec.rect, client);
-        switch (control.spec.kind) {
+        const Rect r = Offset(control.layout.rect, client);
+        switch (control.layout.kind) {
         case Kind::Label:
             DrawText(target, font, r, r.left, r.top, control.text, kLabelText, kLabelBack);
             break;
@@ -154,7 +154,7 @@ void DialogPainter::Paint(const DialogForm& form, Canvas& target, const Rect& cl
 void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control& edit, bool focused,
                               Canvas& target, const Rect& client) {
     const Font& font = form.GetFont();
-    const Rect r = Offset(edit.spec.rect, client);
+    const Rect r = Offset(edit.layout.rect, client);
     target.FillRect(r, kFieldBack);
     Outline(target, r, focused ? kFocusEdge : kFieldEdge);
     const Rect inner = Inset(r, 3);
@@ -163,7 +163,7 @@ void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control&
     // What is shown: the text with the input method's composition at the caret.
     // A password shows only marks, its composition too.
     const auto shown = [&edit](const std::string& text) {
-        return edit.spec.masked ? DialogForm::Masked(text) : text;
+        return edit.layout.masked ? DialogForm::Masked(text) : text;
     };
     const size_t caret = focused ? std::min(form.Caret(), edit.text.size()) : edit.text.size();
     const std::string composing = focused ? shown(form.CompositionText()) : std::string();
@@ -264,11 +264,11 @@ void DialogPainter::PaintButton(const DialogForm& form, int index, bool focused,
                                 const Rect& client) {
     const Font& font = form.GetFont();
     const auto& button = form.Controls()[index];
-    const Rect r = Offset(button.spec.rect, client);
+    const Rect r = Offset(button.layout.rect, client);
     const bool pressed = form.PressedIndex() == index;
     target.FillRect(r, pressed ? kButtonPressed : kButtonFace);
     // The default button carries the strong edge, as Enter presses it.
-    const bool isDefault = button.spec.defaultButton;
+    const bool isDefault = button.layout.defaultButton;
     Outline(target, r, isDefault || focused ? kFocusEdge : kButtonEdge, isDefault ? 2 : 1);
     const int width = TextWidth(font, button.text);
     DrawText(target, font, Inset(r, 2), r.left + (r.Width() - width) / 2, VerticalCentre(r, font),

@@ -6,9 +6,9 @@
 
 namespace platform {
 
-std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events) {
+std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout, WindowEvents& events) {
     if (WindowSystem* windows = GetServices().windows) {
-        return windows->CreateMainWindow(spec, events);
+        return windows->CreateMainWindow(layout, events);
     }
     std::fprintf(stderr, "kirikazeJ: no window system; nothing to show\n");
     return nullptr;

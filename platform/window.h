@@ -70,11 +70,11 @@ public:
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
-    virtual std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec,
+    virtual std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout,
                                                      WindowEvents& events) = 0;
 };
 
 // Through the installed backend; null (and one line on stderr) without one.
-std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events);
+std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout, WindowEvents& events);
 
 } // namespace platform

@@ -65,9 +65,9 @@ bool CKirikazeJDlg::Create() {
         return true;
     }
     // The icon goes with the window from the start, big and small alike.
-    const platform::WindowSpec spec{resources::kClientWidth, resources::kClientHeight,
-                                    texts::kCaption, m_hIcon};
-    m_pWnd = platform::CreateMainWindow(spec, *this);
+    const platform::WindowSpec layout{resources::kClientWidth, resources::kClientHeight,
+                                      texts::kCaption, m_hIcon};
+    m_pWnd = platform::CreateMainWindow(layout, *this);
     if (!m_pWnd) {
         return false;
     }

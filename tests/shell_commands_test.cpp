@@ -226,16 +226,16 @@ TEST(Shell, WhileMinimisedOnlyTheIconIsPainted) {
     Game game;
     auto& window = game.Start();
     window.Pump();
-    EXPECT_EQ(window.Spec().width, 732);
-    EXPECT_EQ(window.Spec().height, 570);
-    EXPECT_EQ(window.Spec().caption, "キリカゼ");
-    EXPECT_EQ(window.Spec().icon.width, 32);
+    EXPECT_EQ(window.Layout().width, 732);
+    EXPECT_EQ(window.Layout().height, 570);
+    EXPECT_EQ(window.Layout().caption, "キリカゼ");
+    EXPECT_EQ(window.Layout().icon.width, 32);
 
     auto& canvas = window.GetCanvas();
     canvas.ClearTextLog();
     window.SetMinimized(true);
     EXPECT_TRUE(canvas.TextLog().empty()) << "the scene is not drawn";
-    const platform::PixelImage& icon = window.Spec().icon;
+    const platform::PixelImage& icon = window.Layout().icon;
     const int x = (732 - 32 + 1) / 2;
     const int y = (570 - 32 + 1) / 2;
     int same = 0;

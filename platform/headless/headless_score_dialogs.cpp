@@ -37,7 +37,7 @@ void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
         break;
     case Step::Kind::Click:
         for (int i = 0; i < static_cast<int>(form.Controls().size()); ++i) {
-            if (form.Controls()[i].spec.id == step.value) {
+            if (form.Controls()[i].layout.id == step.value) {
                 const Rect r = form.FieldRect(i);
                 form.MouseDown((r.left + r.right) / 2, (r.top + r.bottom) / 2);
                 form.MouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2);

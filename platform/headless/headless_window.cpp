@@ -8,10 +8,10 @@ namespace {
 constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a timer
 } // namespace
 
-HeadlessWindow::HeadlessWindow(const WindowSpec& spec, WindowEvents& events, VirtualClock& clock,
+HeadlessWindow::HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                                HeadlessWindowSystem* system)
-    : m_spec(spec), m_events(events), m_clock(clock), m_system(system),
-      m_canvas(spec.width, spec.height), m_windowSize{spec.width, spec.height} {
+    : m_spec(layout), m_events(events), m_clock(clock), m_system(system),
+      m_canvas(layout.width, layout.height), m_windowSize{layout.width, layout.height} {
     m_canvas.EnableTextLog(true);
 }
 
@@ -192,11 +192,11 @@ int HeadlessWindow::RunModal() {
     return m_result;
 }
 
-std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& spec,
+std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& layout,
                                                                WindowEvents& events) {
-    auto window = std::make_unique<HeadlessWindow>(spec, events, m_clock, this);
+    auto window = std::make_unique<HeadlessWindow>(layout, events, m_clock, this);
     const int scale = std::clamp(m_startScale, 1, 4);
-    window->m_windowSize = {spec.width * scale, spec.height * scale};
+    window->m_windowSize = {layout.width * scale, layout.height * scale};
     window->SetScript(std::move(m_script));
     m_script.clear();
     m_current = window.get();

@@ -39,7 +39,7 @@ public:
         }
     };
 
-    HeadlessWindow(const WindowSpec& spec, WindowEvents& events, VirtualClock& clock,
+    HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                    HeadlessWindowSystem* system);
     ~HeadlessWindow() override;
 
@@ -55,7 +55,7 @@ public:
     void Destroy() override;
 
     // Test side. Nothing is delivered once the window is ending.
-    const WindowSpec& Spec() const { return m_spec; }
+    const WindowSpec& Layout() const { return m_spec; }
     void SetScript(std::vector<Step> script) { m_script = std::move(script); }
     // A key release, then a waiting repaint.
     void ReleaseKey(int vk);
@@ -128,7 +128,8 @@ private:
 class HeadlessWindowSystem : public WindowSystem {
 public:
     explicit HeadlessWindowSystem(VirtualClock& clock) : m_clock(clock) {}
-    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events) override;
+    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout,
+                                             WindowEvents& events) override;
 
     // The window the game has open; null before it opens and after it is freed.
     HeadlessWindow* Current() const { return m_current; }

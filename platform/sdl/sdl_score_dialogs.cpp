@@ -82,7 +82,7 @@ public:
     void FollowFocus() {
         const int focus = m_form.FocusIndex();
         const bool edit = focus >= 0 &&
-                          m_form.Controls()[focus].spec.kind == DialogControl::Kind::Edit &&
+                          m_form.Controls()[focus].layout.kind == DialogControl::Kind::Edit &&
                           !m_form.Ended();
         if (edit && !SDL_IsTextInputActive()) {
             SDL_StartTextInput();

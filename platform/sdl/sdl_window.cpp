@@ -24,10 +24,10 @@ SDL_Surface* SurfaceOf(const PixelImage& image) {
 
 } // namespace
 
-SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& spec, WindowEvents& events,
+SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
                      SdlWindowSystem& system)
-    : m_window(window), m_events(events), m_system(system), m_canvas(spec.width, spec.height) {
-    if (SDL_Surface* icon = SurfaceOf(spec.icon)) {
+    : m_window(window), m_events(events), m_system(system), m_canvas(layout.width, layout.height) {
+    if (SDL_Surface* icon = SurfaceOf(layout.icon)) {
         SDL_SetWindowIcon(m_window, icon);
         SDL_FreeSurface(icon);
     }
@@ -308,18 +308,18 @@ int SdlWindowSystem::ScaleThatFits(int width, int height) const {
     return scale;
 }
 
-std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec,
+std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& layout,
                                                           WindowEvents& events) {
     // Resizable, so a player who needs it larger can maximise it or drag it.
-    const int scale = ScaleThatFits(spec.width, spec.height);
+    const int scale = ScaleThatFits(layout.width, layout.height);
     SDL_Window* window = SDL_CreateWindow(
-        spec.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, spec.width * scale,
-        spec.height * scale, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        layout.caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+        layout.width * scale, layout.height * scale, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (!window) {
         std::fprintf(stderr, "kirikazeJ: cannot open the window: %s\n", SDL_GetError());
         return nullptr;
     }
-    return std::make_unique<SdlWindow>(window, spec, events, *this);
+    return std::make_unique<SdlWindow>(window, layout, events, *this);
 }
 
 } // namespace platform::sdl

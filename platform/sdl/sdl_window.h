@@ -36,7 +36,7 @@ public:
 // canvas scaled to fit (platform/window_scaling.h).
 class SdlWindow : public Window {
 public:
-    SdlWindow(SDL_Window* window, const WindowSpec& spec, WindowEvents& events,
+    SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
               SdlWindowSystem& system);
     ~SdlWindow() override;
 
@@ -87,7 +87,8 @@ private:
 
 class SdlWindowSystem : public WindowSystem {
 public:
-    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& spec, WindowEvents& events) override;
+    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout,
+                                             WindowEvents& events) override;
     // The next window opens this many times its client size (1 ... 4), or
     // the largest whole multiple the screen has room for.
     void SetStartScale(int scale) { m_startScale = scale; }

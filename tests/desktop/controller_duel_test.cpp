@@ -37,10 +37,10 @@ using desktop_test::VirtualPad;
 class WatchedWindows : public platform::WindowSystem, public platform::WindowEvents {
 public:
     explicit WatchedWindows(platform::WindowSystem& real) : m_real(real) {}
-    std::unique_ptr<platform::Window> CreateMainWindow(const platform::WindowSpec& spec,
+    std::unique_ptr<platform::Window> CreateMainWindow(const platform::WindowSpec& layout,
                                                        platform::WindowEvents& events) override {
         m_game = &events;
-        return m_real.CreateMainWindow(spec, *this);
+        return m_real.CreateMainWindow(layout, *this);
     }
     void OnWindowTick(int timerId) override {
         m_game->OnWindowTick(timerId);

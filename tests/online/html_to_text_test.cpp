@@ -217,7 +217,7 @@ TEST(HtmlToText, ChunksReadLikeTheWholePage) {
     ASSERT_EQ(expected,
               "T>Text &amp; more\r\n\r\nリンク0:link (pic) \r\nフォーム0:in [A]\r\nxtail > end");
 
-    // The spec-style edge: the text before an unfinished tag comes out at once.
+    // The classic edge: the text before an unfinished tag comes out at once.
     CVelHttpConnect first;
     first.HtmlToText("", CVelHttpConnect::kHtmlReset, 0);
     EXPECT_EQ(first.HtmlToText("abc<b", CVelHttpConnect::kHtmlConvert, 0), "abc");
