@@ -5,6 +5,8 @@
 #include "platform/headless/recorded_speech.h"
 #include "platform/sdl/sdl_system.h"
 
+#include "sdl_window_events.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,21 +14,7 @@
 
 namespace {
 
-class Ticks : public platform::WindowEvents {
-public:
-    void OnWindowTick(int) override {
-        ++ticks;
-        if (onTick) {
-            onTick(ticks);
-        }
-    }
-    void OnWindowKeyUp(int) override {}
-    void OnWindowPaint() override {}
-    void OnWindowDestroy() override {}
-
-    int ticks = 0;
-    std::function<void(int)> onTick;
-};
+using Ticks = kztest::RecordedWindowEvents;
 
 void PushKey(SDL_Scancode scancode, SDL_Keycode sym) {
     SDL_Event event{};
@@ -59,9 +47,7 @@ TEST(SdlCredentialPrompt, TypedNameAndPasswordComeBackAndEscapeCancels) {
         GTEST_SKIP() << "no SDL video here";
     }
     platform::headless::RecordedSpeech speech;
-    platform::Services services = system.Installed();
-    services.speech = &speech;
-    system.Reinstall(services);
+    kztest::SilenceSpeech(system, speech);
 
     Ticks events;
     auto window = platform::CreateMainWindow({732, 570, "test", {}}, events);

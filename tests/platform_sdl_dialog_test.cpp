@@ -8,6 +8,8 @@
 #include "platform/score_dialog.h"
 #include "platform/sdl/sdl_system.h"
 
+#include "sdl_window_events.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -20,23 +22,7 @@ using Kind = DialogControl::Kind;
 
 constexpr int kEdit = 1002;
 
-class RecordedEvents : public platform::WindowEvents {
-public:
-    void OnWindowTick(int) override {
-        ++ticks;
-        if (onTick) {
-            onTick(ticks);
-        }
-    }
-    void OnWindowKeyUp(int vk) override { keys.push_back(vk); }
-    void OnWindowPaint() override { ++paints; }
-    void OnWindowDestroy() override {}
-
-    int ticks = 0;
-    int paints = 0;
-    std::vector<int> keys;
-    std::function<void(int)> onTick;
-};
+using RecordedEvents = kztest::RecordedWindowEvents;
 
 platform::DialogTemplate NameTemplate() {
     platform::DialogTemplate t;
@@ -104,9 +90,7 @@ TEST(SdlScoreDialog, TicksGoOnTextComesInAndNoKeyReachesTheGame) {
     }
     // Nothing is said aloud from a test.
     platform::headless::RecordedSpeech speech;
-    platform::Services services = system.Installed();
-    services.speech = &speech;
-    system.Reinstall(services);
+    kztest::SilenceSpeech(system, speech);
 
     RecordedEvents events;
     auto window = platform::CreateMainWindow({732, 570, "test", {}}, events);

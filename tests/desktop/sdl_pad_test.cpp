@@ -8,6 +8,8 @@
 #include "platform/score_dialog.h"
 #include "platform/sdl/sdl_system.h"
 
+#include "sdl_window_events.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,21 +17,7 @@
 
 namespace {
 
-class Recorded : public platform::WindowEvents {
-public:
-    void OnWindowTick(int) override {
-        ++ticks;
-        if (onTick) {
-            onTick(ticks);
-        }
-    }
-    void OnWindowKeyUp(int vk) override { keys.push_back(vk); }
-    void OnWindowPaint() override {}
-    void OnWindowDestroy() override {}
-    int ticks = 0;
-    std::vector<int> keys;
-    std::function<void(int)> onTick;
-};
+using Recorded = kztest::RecordedWindowEvents;
 
 constexpr SDL_JoystickID kPad = 42;
 
@@ -77,9 +65,7 @@ TEST(SdlPad, ControllerEventsReachTheGameAsKeysAndADialogAsPresses) {
         GTEST_SKIP() << "no SDL video here";
     }
     platform::headless::RecordedSpeech speech;
-    platform::Services services = system.Installed();
-    services.speech = &speech;
-    system.Reinstall(services);
+    kztest::SilenceSpeech(system, speech);
     Recorded events;
     auto window = platform::CreateMainWindow({732, 570, "test", {}}, events);
     ASSERT_TRUE(window);
@@ -112,9 +98,7 @@ TEST(SdlPad, ThePressThatClosesADialogIsNotAKeyForTheGameAfterwards) {
         GTEST_SKIP() << "no SDL video here";
     }
     platform::headless::RecordedSpeech speech;
-    platform::Services services = system.Installed();
-    services.speech = &speech;
-    system.Reinstall(services);
+    kztest::SilenceSpeech(system, speech);
     Recorded events;
     auto window = platform::CreateMainWindow({732, 570, "test", {}}, events);
     ASSERT_TRUE(window);

@@ -7,6 +7,8 @@
 #include "platform/keys.h"
 #include "platform/sdl/sdl_system.h"
 
+#include "sdl_window_events.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,21 +19,7 @@ namespace {
 
 using desktop_test::VirtualPad;
 
-class Recorded : public platform::WindowEvents {
-public:
-    void OnWindowTick(int) override {
-        ++ticks;
-        if (onTick) {
-            onTick(ticks);
-        }
-    }
-    void OnWindowKeyUp(int vk) override { keys.push_back(vk); }
-    void OnWindowPaint() override {}
-    void OnWindowDestroy() override {}
-    int ticks = 0;
-    std::vector<int> keys;
-    std::function<void(int)> onTick;
-};
+using Recorded = kztest::RecordedWindowEvents;
 
 // Runs the window until `last` ticks have passed; the script acts on the ticks.
 std::vector<int> RunWindow(int last, const std::function<void(int)>& script) {

@@ -7,6 +7,8 @@
 #include "platform/window_scaling.h"
 #include "shell_game.h"
 
+#include "sdl_window_events.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -259,9 +261,7 @@ TEST(WindowScaling, AClickOnTheEnlargedDialogPressesTheButtonShownThere) {
         GTEST_SKIP() << "no SDL video here";
     }
     platform::headless::RecordedSpeech speech;
-    platform::Services services = system.Installed();
-    services.speech = &speech;
-    system.Reinstall(services);
+    kztest::SilenceSpeech(system, speech);
     Checkers events;
     auto window = OpenAt(system, "0,0,3000,2400", 2, events);
     SDL_ResetHint(SDL_HINT_DISPLAY_USABLE_BOUNDS);
