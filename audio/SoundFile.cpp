@@ -1,17 +1,17 @@
 #include "audio/SoundFile.h"
 
-#include "audio/TextCase.h"
+#include "mixer/riff.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
-#include "platform/riff.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 
 namespace {
 
-using platform::FourCC;
-using platform::RiffChunk;
-using platform::RiffFile;
+using mixer::FourCC;
+using mixer::RiffChunk;
+using mixer::RiffFile;
 
 uint16_t Le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -31,8 +31,8 @@ bool Fail(const char* text, const char* caption = "") {
 bool FileExists(std::string strPath) {
     // Linux file systems tell the cases apart, so the three spellings are
     // three different files here.
-    return platform::FileExists(strPath) || platform::FileExists(MultibyteUpper(strPath)) ||
-           platform::FileExists(MultibyteLower(strPath));
+    return platform::FileExists(strPath) || platform::FileExists(text::AsciiUpper(strPath)) ||
+           platform::FileExists(text::AsciiLower(strPath));
 }
 
 bool ReadSoundFile(const std::string& strPath, SoundFileData* pData) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace mixer {
 class RiffFile;
 }
 
@@ -30,4 +30,4 @@ bool FileExists(std::string strPath);
 bool ReadSoundFile(const std::string& strPath, SoundFileData* pData);
 
 // The same from the first chunk on, for a file already open.
-bool ReadSoundRiff(platform::RiffFile& file, SoundFileData* pData);
+bool ReadSoundRiff(mixer::RiffFile& file, SoundFileData* pData);

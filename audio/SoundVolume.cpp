@@ -1,6 +1,6 @@
 #include "audio/SoundVolume.h"
 
-#include "audio/TextCase.h"
+#include "text/ascii.h"
 
 CSoundVolume& CSoundVolume::Instance() {
     static CSoundVolume s_volume;
@@ -15,9 +15,9 @@ CSoundVolume::CSoundVolume(std::vector<std::string> arNames, std::vector<uint32_
 CSoundVolume::~CSoundVolume() = default;
 
 int32_t CSoundVolume::GetVolume(std::string strName) {
-    strName = MultibyteUpper(std::move(strName));
+    strName = text::AsciiUpper(std::move(strName));
     for (size_t k = 0; k < m_arNames.size(); ++k) {
-        m_arNames[k] = MultibyteUpper(std::move(m_arNames[k]));
+        m_arNames[k] = text::AsciiUpper(std::move(m_arNames[k]));
         if (m_arNames[k] == strName) {
             auto value = static_cast<int32_t>(m_arValues[k]);
             // A volume is an attenuation: a positive entry means its negation.

@@ -1,6 +1,6 @@
 // The mixer's cost per second of output and the images its resampling leaves.
+#include "mixer/mixer.h"
 #include "platform/headless/rendered_audio.h"
-#include "platform/mixer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +25,7 @@ std::vector<float> Tone(double hz, uint32_t rate, uint32_t frames) {
 // rates, none equal to the output's), looping so every period mixes all N.
 void BM_MixVoices(benchmark::State& state) {
     const auto voices = static_cast<uint32_t>(state.range(0));
-    platform::Mixer mixer(kOutputRate);
+    mixer::Mixer mixer(kOutputRate);
     const uint32_t rates[] = {24200, 13200, 22050};
     for (uint32_t v = 0; v < voices; ++v) {
         auto* voice = mixer.CreateVoice(Tone(200.0 + 13.0 * v, 22050, 22050), 22050, rates[v % 3]);
@@ -52,7 +52,7 @@ void BM_ResamplingSpurious(benchmark::State& state) {
     const auto rate = static_cast<uint32_t>(state.range(1));
     double spuriousDb = 0.0;
     for (auto _ : state) {
-        platform::Mixer mixer(kOutputRate);
+        mixer::Mixer mixer(kOutputRate);
         auto* voice = mixer.CreateVoice(Tone(hz, 22050, 22050), 22050, rate);
         mixer.Play(voice, true);
         std::vector<float> out(2 * kOutputRate / 2);

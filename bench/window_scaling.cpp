@@ -2,7 +2,7 @@
 // scaled into common window sizes, nearest pixel, black bars included. The
 // game repaints at most ten times a second, so a few milliseconds are nothing
 // next to its 100 ms frame.
-#include "platform/window_scaling.h"
+#include "ui/window_scaling.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,8 +16,8 @@ void BM_ScaleToWindow(benchmark::State& state) {
     for (size_t i = 0; i < picture.pixels.size(); ++i) {
         picture.pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
     }
-    const platform::WindowScaling scaling(732, 570, static_cast<int>(state.range(0)),
-                                          static_cast<int>(state.range(1)));
+    const ui::WindowScaling scaling(732, 570, static_cast<int>(state.range(0)),
+                                    static_cast<int>(state.range(1)));
     platform::PixelImage window;
     for (auto _ : state) {
         scaling.Render(picture, window);

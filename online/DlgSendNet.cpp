@@ -9,13 +9,13 @@
 namespace {
 
 namespace sn = resources::send_net;
-using platform::DialogControl;
+using ui::DialogControl;
 using Kind = DialogControl::Kind;
 
 // The dialog's background: black, as its window and labels were always painted.
 constexpr platform::Color kBlack = platform::Rgb(0, 0, 0);
 
-platform::Rect ToPixels(const resources::DialogUnitRect& r) {
+ui::Rect ToPixels(const resources::DialogUnitRect& r) {
     return {resources::DialogUnitsToPixelsX(r.x), resources::DialogUnitsToPixelsY(r.y),
             resources::DialogUnitsToPixelsX(r.x + r.cx),
             resources::DialogUnitsToPixelsY(r.y + r.cy)};
@@ -32,8 +32,8 @@ DialogControl Control(Kind kind, int id, const char* text, const resources::Dial
     return control;
 }
 
-platform::DialogTemplate MakeTemplate() {
-    platform::DialogTemplate t;
+ui::DialogTemplate MakeTemplate() {
+    ui::DialogTemplate t;
     t.title = sn::kTitle;
     t.width = resources::DialogUnitsToPixelsX(sn::kDialog.cx);
     t.height = resources::DialogUnitsToPixelsY(sn::kDialog.cy);
@@ -58,12 +58,12 @@ platform::DialogTemplate MakeTemplate() {
 } // namespace
 
 int CDlgSendNet::DoModal() {
-    platform::DialogForm form(MakeTemplate(), this);
+    ui::DialogForm form(MakeTemplate(), this);
     OnInitDialog(form);
     return platform::RunScoreDialog(form);
 }
 
-void CDlgSendNet::OnInitDialog(platform::DialogForm& form) {
+void CDlgSendNet::OnInitDialog(ui::DialogForm& form) {
     form.SetWindowText(sn::kIdEdit, m_strName);
     for (std::string_view area : kAreaList) {
         form.AddString(sn::kIdCombo, std::string(area));
@@ -82,7 +82,7 @@ void CDlgSendNet::OnInitDialog(platform::DialogForm& form) {
     }
 }
 
-void CDlgSendNet::OnOK(platform::DialogForm& form) {
+void CDlgSendNet::OnOK(ui::DialogForm& form) {
     const std::string area = form.GetWindowText(sn::kIdCombo);
     if (area.empty()) {
         // The score server takes no result without an area: rather than
@@ -97,7 +97,7 @@ void CDlgSendNet::OnOK(platform::DialogForm& form) {
     form.EndDialog(IDOK);
 }
 
-void CDlgSendNet::OnCommand(platform::DialogForm& form, int id) {
+void CDlgSendNet::OnCommand(ui::DialogForm& form, int id) {
     if (id == IDOK) {
         OnOK(form);
         return;

@@ -1,13 +1,13 @@
 #pragma once
-#include "platform/dialog_form.h"
+#include "ui/dialog_form.h"
 
 #include <string>
 
 // The score dialog: after a won duel the player picks an area and types a
 // name, then sends the result (送信) or not (閉じる).
-class CDlgSendNet : public platform::DialogHandler {
+class CDlgSendNet : public ui::DialogHandler {
 public:
-    enum { IDD = 129, IDOK = platform::kDialogOk, IDCANCEL = platform::kDialogCancel };
+    enum { IDD = 129, IDOK = ui::kDialogOk, IDCANCEL = ui::kDialogCancel };
 
     CDlgSendNet() = default;
     ~CDlgSendNet() override = default;
@@ -23,7 +23,7 @@ public:
     std::string m_strArea;
 
 private:
-    void OnInitDialog(platform::DialogForm& form);
-    void OnOK(platform::DialogForm& form);
-    void OnCommand(platform::DialogForm& form, int id) override;
+    void OnInitDialog(ui::DialogForm& form);
+    void OnOK(ui::DialogForm& form);
+    void OnCommand(ui::DialogForm& form, int id) override;
 };

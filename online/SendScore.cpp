@@ -4,6 +4,7 @@
 #include "platform/text_encoding.h"
 #include "resources/score_protocol.h"
 #include "shell/KirikazeJDlg.h"
+#include "text/ascii.h"
 
 #include <string_view>
 #include <vector>
@@ -11,8 +12,6 @@
 namespace {
 
 namespace sp = resources::score_protocol;
-
-constexpr char kWhiteSpace[] = " \t\r\n\v\f";
 
 // The server reads CP932, percent-encoded: then no "&", "=", "#", "%", "+"
 // or blank in a name can split or cut the query, and every byte arrives.
@@ -33,15 +32,6 @@ std::string QueryValue(const std::string& utf8) {
         }
     }
     return out;
-}
-
-std::string Trim(const std::string& line) {
-    const size_t first = line.find_first_not_of(kWhiteSpace);
-    if (first == std::string::npos) {
-        return {};
-    }
-    const size_t last = line.find_last_not_of(kWhiteSpace);
-    return line.substr(first, last - first + 1);
 }
 
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
@@ -74,7 +64,7 @@ std::string ReadAnswer(const std::vector<std::string>& lines) {
         if (!inside) {
             continue;
         }
-        line = Trim(line);
+        line = text::Trim(line);
         ReplaceAll(line, sp::kLineBreak, "\n");
         if (!line.empty()) {
             text += line + "\r\n";

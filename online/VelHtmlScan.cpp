@@ -1,14 +1,12 @@
 #include "online/VelHtmlScan.h"
 
+#include "text/ascii.h"
+
 #include <cstring>
 
 namespace velhtml {
 
 namespace {
-
-char UpperChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
@@ -37,31 +35,12 @@ size_t FindAttribute(const std::string& tag, const std::string& name) {
 
 } // namespace
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        c = UpperChar(c);
-    }
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 bool StartsWithNoCase(const std::string& text, size_t pos, const std::string& token) {
     if (pos > text.size() || text.size() - pos < token.size()) {
         return false;
     }
     for (size_t k = 0; k < token.size(); ++k) {
-        if (UpperChar(text[pos + k]) != UpperChar(token[k])) {
+        if (text::AsciiUpper(text[pos + k]) != text::AsciiUpper(token[k])) {
             return false;
         }
     }
@@ -72,9 +51,8 @@ size_t FindNoCase(const std::string& text, const std::string& token, size_t pos)
     if (token.empty()) {
         return pos <= text.size() ? pos : std::string::npos;
     }
-    const char first = UpperChar(token[0]);
-    const char firstLower =
-        static_cast<char>(first >= 'A' && first <= 'Z' ? first - 'A' + 'a' : first);
+    const char first = text::AsciiUpper(token[0]);
+    const char firstLower = text::AsciiLower(first);
     for (size_t i = pos; i + token.size() <= text.size(); ++i) {
         if ((text[i] == first || text[i] == firstLower) && StartsWithNoCase(text, i, token)) {
             return i;
@@ -104,7 +82,7 @@ std::string TagName(const std::string& tag) {
         ++i;
     }
     while (i < tag.size() && IsNameChar(tag[i])) {
-        name += UpperChar(tag[i]);
+        name += text::AsciiUpper(tag[i]);
         ++i;
     }
     return name;

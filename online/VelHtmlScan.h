@@ -6,8 +6,8 @@
 
 namespace velhtml {
 
-std::string UpperAscii(std::string text);
-std::string Trim(const std::string& text);
+// Blanks as HTML has them.
+inline constexpr char kHtmlBlanks[] = " \t\r\n\f";
 // Whether text holds token at pos, ASCII letters in any case.
 bool StartsWithNoCase(const std::string& text, size_t pos, const std::string& token);
 // Position of the first token at or after pos, any case; npos when none.

@@ -5,10 +5,10 @@
 #include "online/VelHttpSession.h"
 #include "platform/inet.h"
 #include "platform/inet_url.h"
+#include "text/ascii.h"
+#include "text/header_lines.h"
 
 #include <algorithm>
-
-using velhtml::UpperAscii;
 
 namespace {
 
@@ -35,22 +35,8 @@ bool IsRedirect(int nStatus) {
 // header is looked up by name on its own line, in any case, so a "Location: "
 // inside some other header's value is never taken for it.
 bool FindLocation(const std::string& strRaw, std::string& strLocation) {
-    size_t start = 0;
-    while (start < strRaw.size()) {
-        size_t end = strRaw.find('\n', start);
-        std::string line =
-            strRaw.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        start = end == std::string::npos ? strRaw.size() : end + 1;
-        if (UpperAscii(line.substr(0, 9)) != "LOCATION:") {
-            continue;
-        }
-        line.erase(0, 9);
-        line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
-        size_t first = line.find_first_not_of(" \t");
-        strLocation = first == std::string::npos ? std::string() : line.substr(first);
-        return !strLocation.empty();
-    }
-    return false;
+    strLocation = text::HeaderValue(strRaw, "Location").value_or("");
+    return !strLocation.empty();
 }
 
 bool ParseTarget(const std::string& strUrl, std::string& strServer, std::string& strObject,
@@ -112,7 +98,7 @@ std::string CVelHttpConnect::BuildHeaders(const std::string& strReferer,
 }
 
 void CVelHttpConnect::SetFlagsFromScheme(const std::string& strUrl) {
-    std::string upper = UpperAscii(strUrl.substr(0, 6));
+    std::string upper = text::AsciiUpper(strUrl.substr(0, 6));
     if (upper.rfind("HTTPS:", 0) == 0) {
         m_dwRequestFlags = kFlagsHttps;
     } else if (upper.rfind("HTTP:", 0) == 0) {

@@ -6,6 +6,7 @@
 // form-encoded, on the second.
 #include "online/VelHtmlScan.h"
 #include "online/VelHttpConnect.h"
+#include "text/ascii.h"
 
 #include <utility>
 
@@ -133,7 +134,7 @@ std::string CVelHttpConnect::CloseForm() {
     run.bFormOpen = false;
 
     const std::string openTag = TagAt(source, 0);
-    std::string method = UpperAscii(AttributeValue(openTag, "METHOD"));
+    std::string method = text::AsciiUpper(AttributeValue(openTag, "METHOD"));
     if (method.empty()) {
         method = "GET";
     }
@@ -154,7 +155,7 @@ std::string CVelHttpConnect::CloseForm() {
         const std::string name = TagName(tag);
         i += tag.size();
         if (name == "INPUT") {
-            std::string type = UpperAscii(AttributeValue(tag, "TYPE"));
+            std::string type = text::AsciiUpper(AttributeValue(tag, "TYPE"));
             std::string value = AttributeValue(tag, "VALUE");
             std::string field = AttributeValue(tag, "NAME");
             if (type == "HIDDEN") {
@@ -184,8 +185,8 @@ std::string CVelHttpConnect::CloseForm() {
                  at = FindNoCase(list, "<OPTION", at + 1)) {
                 std::string optionTag = TagAt(list, at);
                 size_t textStart = at + optionTag.size();
-                std::string label =
-                    Trim(list.substr(textStart, NextOf(list, textStart, '<') - textStart));
+                std::string label = text::Trim(
+                    list.substr(textStart, NextOf(list, textStart, '<') - textStart), kHtmlBlanks);
                 std::string value =
                     HasAttribute(optionTag, "VALUE") ? AttributeValue(optionTag, "VALUE") : label;
                 run.arOptions.push_back(label);

@@ -8,6 +8,7 @@
 // m_pRun, so the text reads the same wherever the chunks were cut.
 #include "online/VelHtmlScan.h"
 #include "online/VelHttpConnect.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <cstring>
@@ -222,7 +223,7 @@ size_t CVelHttpConnect::OnTagStart(const std::string& strText, size_t nPos, std:
         run.strTitle.clear();
     } else if (StartsWithNoCase(tag, 0, "</TITLE")) {
         if (run.bTitleOpen && !run.bItem && m_strTitle.empty()) {
-            m_strTitle = Trim(run.strTitle);
+            m_strTitle = text::Trim(run.strTitle, kHtmlBlanks);
         }
         run.bTitleOpen = false;
         run.strTitle.clear();
@@ -251,8 +252,8 @@ size_t CVelHttpConnect::OnTagStart(const std::string& strText, size_t nPos, std:
         run.strLink.clear();
     } else if (StartsWithNoCase(tag, 0, "</LINK") && run.bLinkOpen) {
         run.bLinkOpen = false;
-        RecordLink(Trim(run.strLink), strOut);
-        Emit(strOut, Trim(run.strLink));
+        RecordLink(text::Trim(run.strLink, kHtmlBlanks), strOut);
+        Emit(strOut, text::Trim(run.strLink, kHtmlBlanks));
         run.strLink.clear();
     }
     bool selfClosing = tag.size() >= 2 && tag.compare(tag.size() - 2, 2, "/>") == 0;
@@ -294,7 +295,7 @@ size_t CVelHttpConnect::OnTagStart(const std::string& strText, size_t nPos, std:
 }
 
 void CVelHttpConnect::OnMeta(const std::string& strTag) {
-    const std::string upper = UpperAscii(strTag);
+    const std::string upper = text::AsciiUpper(strTag);
     if (upper.find("CHARSET=") != std::string::npos) {
         if (upper.find("UTF-8") != std::string::npos) {
             m_nCharset = 2;

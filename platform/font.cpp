@@ -1,6 +1,6 @@
 // Fonts: fontconfig picks the file, SDL_ttf renders it. Neither needs a
 // display, so the headless backend draws real text too.
-#include "platform/draw.h"
+#include "platform/font.h"
 
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>

@@ -1,4 +1,6 @@
 #include "platform/inet.h"
+#include "text/ascii.h"
+#include "text/header_lines.h"
 
 #include "platform/credentials.h"
 
@@ -29,24 +31,6 @@ void InitCurlOnce() {
     if (!initialised) {
         throw InetException("The internet client could not be started");
     }
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return std::string();
-    }
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
 }
 
 // A loopback server is never reached through a proxy, whatever the
@@ -393,7 +377,7 @@ void InetRequest::AddRequestHeaders(const std::string& block) {
         if (colon == std::string::npos) {
             continue;
         }
-        std::string name = LowerAscii(Trim(line.substr(0, colon)));
+        std::string name = text::AsciiLower(text::Trim(line.substr(0, colon)));
         if (name.empty() ||
             std::find(s.headerNames.begin(), s.headerNames.end(), name) != s.headerNames.end()) {
             continue;
@@ -447,30 +431,17 @@ const std::string& InetRequest::RawHeaders() const {
 bool InetRequest::PromptForCredentials() {
     InetRequestState& s = *m_state;
     std::string realm;
-    const std::string& raw = s.rawHeaders;
-    size_t start = 0;
-    while (start < raw.size()) {
-        size_t end = raw.find('\n', start);
-        std::string line =
-            raw.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        start = end == std::string::npos ? raw.size() : end + 1;
-        std::string lower = LowerAscii(line);
-        if (lower.rfind("www-authenticate:", 0) != 0) {
-            continue;
+    if (const auto challenge = text::HeaderValue(s.rawHeaders, "WWW-Authenticate")) {
+        if (const size_t at = text::AsciiLower(*challenge).find("realm=");
+            at != std::string::npos) {
+            realm = text::Trim(challenge->substr(at + 6));
+            if (!realm.empty() && realm[0] == '"') {
+                const size_t close = realm.find('"', 1);
+                realm = realm.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+            } else {
+                realm = realm.substr(0, realm.find_first_of(", "));
+            }
         }
-        size_t at = lower.find("realm=");
-        if (at == std::string::npos) {
-            continue;
-        }
-        std::string value = Trim(line.substr(at + 6));
-        if (!value.empty() && value[0] == '"') {
-            size_t close = value.find('"', 1);
-            value = value.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-        } else {
-            value = value.substr(0, value.find_first_of(", "));
-        }
-        realm = value;
-        break;
     }
     std::optional<Credentials> answer = AskCredentials(s.server, realm);
     if (!answer) {

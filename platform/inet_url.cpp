@@ -1,4 +1,5 @@
 #include "platform/inet_url.h"
+#include "text/ascii.h"
 
 #include <curl/curl.h>
 
@@ -8,13 +9,6 @@
 namespace platform {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
 
 bool ParsePort(const std::string& digits, uint16_t& port) {
     if (digits.empty() || digits.size() > 5) {
@@ -76,7 +70,7 @@ bool ParseUrl(const std::string& url, ParsedUrl& parsed) {
     if (marker == std::string::npos) {
         return false;
     }
-    std::string scheme = Lower(url.substr(0, marker));
+    std::string scheme = text::AsciiLower(url.substr(0, marker));
     ParsedUrl result;
     if (scheme == "http") {
         result.service = UrlService::Http;

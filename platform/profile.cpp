@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "text/ascii.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -56,14 +57,6 @@ bool IsValidUtf8(const std::string& text) {
         i += extra + 1;
     }
     return true;
-}
-
-std::string Trim(const std::string& s) {
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
 std::string HomeDir() {
@@ -173,7 +166,7 @@ bool ProfileStore::Load() {
         Line line{{}, {}, raw};
         const size_t eq = raw.find('=');
         if (eq != std::string::npos && raw[0] != '#' && raw[0] != ';') {
-            line.key = Trim(raw.substr(0, eq));
+            line.key = text::Trim(raw.substr(0, eq), text::kSpaces);
             line.value = raw.substr(eq + 1);
         }
         m_lines.push_back(std::move(line));
@@ -191,7 +184,7 @@ std::string ProfileStore::Get(const std::string& key, const std::string& fallbac
 }
 
 bool ProfileStore::Set(const std::string& key, const std::string& value) {
-    const bool keyOk = !key.empty() && Trim(key) == key &&
+    const bool keyOk = !key.empty() && text::Trim(key, text::kSpaces) == key &&
                        key.find_first_of("=\r\n#;", 0) == std::string::npos &&
                        key.find('\0') == std::string::npos;
     const bool valueOk = value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;

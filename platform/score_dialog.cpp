@@ -6,13 +6,13 @@
 
 namespace platform {
 
-int RunScoreDialog(DialogForm& form) {
+int RunScoreDialog(ui::DialogForm& form) {
     if (ScoreDialogs* dialogs = GetServices().scoreDialogs) {
         return dialogs->RunModal(form);
     }
     std::fprintf(stderr, "kirikazeJ: no dialog service; \"%s\" not shown\n",
                  form.Template().title.c_str());
-    return kDialogCancel;
+    return ui::kDialogCancel;
 }
 
 } // namespace platform

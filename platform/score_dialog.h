@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/dialog_form.h"
+#include "ui/dialog_form.h"
 
 namespace platform {
 
@@ -11,11 +11,11 @@ class ScoreDialogs {
 public:
     virtual ~ScoreDialogs() = default;
     // Returns the id the dialog ended with (kDialogOk, kDialogCancel, ...).
-    virtual int RunModal(DialogForm& form) = 0;
+    virtual int RunModal(ui::DialogForm& form) = 0;
 };
 
 // Through the installed backend; without one the dialog cannot be shown and
 // counts as cancelled (one line on stderr says so).
-int RunScoreDialog(DialogForm& form);
+int RunScoreDialog(ui::DialogForm& form);
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/draw.h"
 #include "platform/pixels.h"
+#include "ui/canvas.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,7 +43,7 @@ public:
     virtual ~Window() = default;
 
     // The client area the game draws on; shown as it is after each paint.
-    virtual Canvas& GetCanvas() = 0;
+    virtual ui::Canvas& GetCanvas() = 0;
     int ClientWidth() { return GetCanvas().Width(); }
     int ClientHeight() { return GetCanvas().Height(); }
 

@@ -1,8 +1,8 @@
 #pragma once
 #include "audio/SoundPlay.h"
 #include "images/Image.h"
-#include "platform/draw.h"
 #include "scenes/BaseSceen.h"
+#include "ui/canvas.h"
 
 #include <cstdint>
 #include <string>

@@ -34,7 +34,7 @@ void CSceenGame::SetTextLines(const std::string& a, const std::string& b, const 
 }
 
 void CSceenGame::Paint() {
-    platform::Canvas* canvas = m_pMainWnd ? m_pMainWnd->GetCanvas() : nullptr;
+    ui::Canvas* canvas = m_pMainWnd ? m_pMainWnd->GetCanvas() : nullptr;
     if (!canvas) {
         return;
     }
@@ -46,7 +46,7 @@ void CSceenGame::Paint() {
     const platform::PixelImage& enemy = m_imgEnemy[nPicture].Bitmap();
     const int pw = enemy.width;
     const int ph = enemy.height;
-    const platform::Rect whole{0, 0, pw, ph};
+    const ui::Rect whole{0, 0, pw, ph};
     if (m_nState == kApproach) {
         // He grows from a fifth of his size as he walks in, feet on the ground.
         float s = 2 * (m_fZoom + 0.1f);

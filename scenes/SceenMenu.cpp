@@ -75,7 +75,7 @@ void CSceenMenu::OnKey(int nChar) {
 }
 
 void CSceenMenu::Paint() {
-    platform::Canvas* canvas = m_pMainWnd ? m_pMainWnd->GetCanvas() : nullptr;
+    ui::Canvas* canvas = m_pMainWnd ? m_pMainWnd->GetCanvas() : nullptr;
     if (!canvas) {
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
 #include "audio/SoundPlay.h"
-#include "platform/draw.h"
 #include "scenes/BaseSceen.h"
+#include "ui/canvas.h"
 
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@ namespace {
 CKirikazeJApp* g_pApp = nullptr;
 } // namespace
 
-CKirikazeJApp::CKirikazeJApp(std::string appName) : m_pszAppName(std::move(appName)) {
+CKirikazeJApp::CKirikazeJApp(std::string appName) : m_strAppName(std::move(appName)) {
     g_pApp = this;
 }
 
@@ -40,7 +40,7 @@ void CKirikazeJApp::SetRegistryKey(const std::string& company) {
 
 platform::ProfileStore& CKirikazeJApp::Profile() {
     if (!m_profile) {
-        m_profile.emplace(platform::ProfileStore::PathFor(m_strRegistryKey, m_pszAppName));
+        m_profile.emplace(platform::ProfileStore::PathFor(m_strRegistryKey, m_strAppName));
         m_profile->Load();
     }
     return *m_profile;

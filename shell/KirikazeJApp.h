@@ -35,7 +35,7 @@ public:
     // settings; null when none runs.
     static CKirikazeJApp* Current();
 
-    const std::string m_pszAppName;
+    const std::string m_strAppName;
     CKirikazeJDlg* m_pMainWnd = nullptr;
 
 private:

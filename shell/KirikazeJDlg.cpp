@@ -75,12 +75,12 @@ bool CKirikazeJDlg::Create() {
     return true;
 }
 
-platform::Canvas* CKirikazeJDlg::GetCanvas() const {
+ui::Canvas* CKirikazeJDlg::GetCanvas() const {
     return m_pWnd ? &m_pWnd->GetCanvas() : nullptr;
 }
 
-platform::Rect CKirikazeJDlg::GetClientRect() const {
-    return m_pWnd ? m_pWnd->GetCanvas().ClientRect() : platform::Rect{};
+ui::Rect CKirikazeJDlg::GetClientRect() const {
+    return m_pWnd ? m_pWnd->GetCanvas().ClientRect() : ui::Rect{};
 }
 
 void CKirikazeJDlg::RequestRepaint() {
@@ -128,7 +128,7 @@ void CKirikazeJDlg::OnPaint() {
 }
 
 void CKirikazeJDlg::PaintIcon() {
-    platform::Canvas& canvas = m_pWnd->GetCanvas();
+    ui::Canvas& canvas = m_pWnd->GetCanvas();
     canvas.FillRect(canvas.ClientRect(), kDialogFace);
     const int x = (canvas.Width() - resources::kIconSize + 1) / 2;
     const int y = (canvas.Height() - resources::kIconSize + 1) / 2;
@@ -206,7 +206,7 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
     platform::Speak(text, true);
     const CKirikazeJApp* app = CKirikazeJApp::Current();
-    platform::ShowMessageBox(text, app ? app->m_pszAppName : std::string(), true);
+    platform::ShowMessageBox(text, app ? app->m_strAppName : std::string(), true);
 }
 
 void CKirikazeJDlg::OpenScoreTable() {

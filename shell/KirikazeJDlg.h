@@ -1,8 +1,8 @@
 #pragma once
-#include "platform/draw.h"
 #include "platform/pixels.h"
 #include "platform/window.h"
 #include "shell/KirikazeReg.h"
+#include "ui/canvas.h"
 
 #include <memory>
 #include <string>
@@ -29,8 +29,8 @@ public:
 
     // What the scenes use of the window.
     platform::Window* GetPlatformWindow() const { return m_pWnd.get(); }
-    platform::Canvas* GetCanvas() const;
-    platform::Rect GetClientRect() const;
+    ui::Canvas* GetCanvas() const;
+    ui::Rect GetClientRect() const;
     // The scene wants to be drawn again soon (requests before it make one).
     void RequestRepaint();
 

@@ -277,7 +277,7 @@ TEST_F(ScoreSubmission, TheRememberedAreaIsChosenOnlyWhenItIsInTheListExactly) {
         game.Start();
         int selectedAtOpen = -2;
         std::string fieldAtOpen = "?";
-        std::vector<Step> script = {Step::Run([&](platform::DialogForm& form) {
+        std::vector<Step> script = {Step::Run([&](ui::DialogForm& form) {
                                         selectedAtOpen = form.GetCurSel(kComboArea);
                                         fieldAtOpen = form.GetWindowText(kComboArea);
                                     }),
@@ -285,7 +285,7 @@ TEST_F(ScoreSubmission, TheRememberedAreaIsChosenOnlyWhenItIsInTheListExactly) {
         if (c.selected < 0) {
             // 送信 without an area keeps the dialog open on the list; the
             // first entry is one arrow away.
-            script.push_back(Step::Run([](platform::DialogForm& form) {
+            script.push_back(Step::Run([](ui::DialogForm& form) {
                 EXPECT_FALSE(form.Ended());
                 EXPECT_EQ(form.GetFocus(), kComboArea);
             }));
@@ -329,7 +329,7 @@ TEST_F(ScoreSubmission, WhileTheDialogIsOpenTheDuelGetsItsTicksButNoKeys) {
     CSceenGame* duel = nullptr;
     int ticksBefore = 0;
     game.system.ScoreDialogs().AddScript({
-        Step::Run([&](platform::DialogForm&) {
+        Step::Run([&](ui::DialogForm&) {
             duel = game.dlg->m_pSceenGame;
             ticksBefore = window.TickCount();
         }),
@@ -340,7 +340,7 @@ TEST_F(ScoreSubmission, WhileTheDialogIsOpenTheDuelGetsItsTicksButNoKeys) {
         Step::Key(VK_ESCAPE), // closes the open list only
         Step::Key(VK_SPACE),
         Step::Ticks(3),
-        Step::Run([&](platform::DialogForm& form) {
+        Step::Run([&](ui::DialogForm& form) {
             EXPECT_FALSE(form.Ended());
             EXPECT_EQ(window.TickCount(), ticksBefore + 8) << "every tick reached the window";
             EXPECT_EQ(game.dlg->m_nScene, 2);

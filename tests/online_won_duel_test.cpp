@@ -38,12 +38,12 @@ TEST(WonDuel, ConfirmedWithTheStrikeKeyItReachesTheScoreServer) {
     int paintsAfter = 0;
     int winsDrawn = 0;
     g.system.ScoreDialogs().AddScript({
-        Step::Run([&](platform::DialogForm&) {
+        Step::Run([&](ui::DialogForm&) {
             paintsBefore = g.window->PaintCount();
             g.window->GetCanvas().ClearTextLog();
         }),
         Step::Ticks(5),
-        Step::Run([&](platform::DialogForm&) {
+        Step::Run([&](ui::DialogForm&) {
             paintsAfter = g.window->PaintCount();
             for (const auto& draw : g.window->GetCanvas().TextLog()) {
                 winsDrawn += draw.text == "おめでとう!";

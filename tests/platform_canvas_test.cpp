@@ -1,4 +1,4 @@
-#include "platform/draw.h"
+#include "ui/canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 
 namespace {
 
-using platform::Canvas;
 using platform::Color;
 using platform::PixelImage;
-using platform::Rect;
+using ui::Canvas;
+using ui::Rect;
 
 constexpr Color kRed = 0xFF0000;
 constexpr Color kGreen = 0x00FF00;
@@ -173,7 +173,7 @@ TEST(Canvas, TextIsDrawnOnAnOpaqueBandAndLogged) {
     Canvas canvas(300, 100);
     canvas.FillRect(canvas.ClientRect(), kBlue);
     canvas.EnableTextLog(true);
-    const platform::Size extent = canvas.TextOut(10, 20, "チャンス!", font, kRed, kBlack);
+    const ui::Size extent = canvas.TextOut(10, 20, "チャンス!", font, kRed, kBlack);
     EXPECT_GT(extent.cx, 4 * 30);
     EXPECT_EQ(extent.cy, font.LineHeight());
 
@@ -206,7 +206,7 @@ TEST(Canvas, TextClipsAtTheEdgesAndEmptyTextDrawsNothing) {
     EXPECT_EQ(Count(canvas, {180, 90, 200, 100}, kBlack), 0);
     EXPECT_EQ(canvas.ColorAt(100, 50), kBlack) << "untouched between them";
     Canvas empty(20, 20);
-    EXPECT_EQ(empty.TextOut(0, 0, "", font, kRed, kWhite), (platform::Size{0, 0}));
+    EXPECT_EQ(empty.TextOut(0, 0, "", font, kRed, kWhite), (ui::Size{0, 0}));
     EXPECT_EQ(Count(empty, empty.ClientRect(), kBlack), 400);
 }
 
@@ -215,10 +215,10 @@ TEST(Canvas, AMissingFontSkipsTheTextButKeepsTheLog) {
     EXPECT_FALSE(missing->Usable());
     Canvas canvas(20, 20);
     canvas.EnableTextLog(true);
-    EXPECT_EQ(canvas.TextOut(0, 0, "説明", *missing, kRed, kWhite), (platform::Size{0, 0}));
+    EXPECT_EQ(canvas.TextOut(0, 0, "説明", *missing, kRed, kWhite), (ui::Size{0, 0}));
     EXPECT_EQ(Count(canvas, canvas.ClientRect(), kBlack), 400);
     ASSERT_EQ(canvas.TextLog().size(), 1u);
-    EXPECT_EQ(canvas.TextLog()[0].extent, (platform::Size{0, 0}));
+    EXPECT_EQ(canvas.TextLog()[0].extent, (ui::Size{0, 0}));
 }
 
 } // namespace

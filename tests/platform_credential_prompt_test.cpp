@@ -1,9 +1,9 @@
 // The name and password prompt a server's 401 brings up, worked by the
 // keyboard: what comes back, what is drawn, and what is said aloud.
 #include "platform/credentials.h"
-#include "platform/dialog_credential_prompt.h"
 #include "platform/headless/headless_system.h"
 #include "platform/keys.h"
+#include "ui/dialog_credential_prompt.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ struct Prompted {
 
 Prompted Prompt(const std::vector<Step>& steps) {
     platform::headless::HeadlessSystem system;
-    platform::DialogCredentialPrompt prompt(system.ScoreDialogs());
+    ui::DialogCredentialPrompt prompt(system.ScoreDialogs());
     platform::Services services = system.Installed();
     services.credentials = &prompt;
     system.Reinstall(services);
@@ -57,7 +57,7 @@ TEST(CredentialPrompt, TypedNameAndPasswordComeBackAndTheTitleNamesWhoAsks) {
 TEST(CredentialPrompt, EscapeOrCancelOrAClosedWindowAnswersNothing) {
     const std::vector<Step> ways[] = {
         {Step::Type("musashi"), Step::Key(VK_ESCAPE)},
-        {Step::Type("musashi"), Step::Click(platform::kDialogCancel)},
+        {Step::Type("musashi"), Step::Click(ui::kDialogCancel)},
         {Step::Type("musashi"), Step::CloseWindow()},
     };
     for (const auto& steps : ways) {

@@ -1,33 +1,33 @@
 // The dialog's own widgets, worked from the keyboard and the mouse as a
 // player would, and what they show.
-#include "platform/dialog_painter.h"
 #include "platform/headless/headless_system.h"
 #include "platform/keys.h"
 #include "platform/score_dialog.h"
+#include "ui/dialog_painter.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::DialogControl;
-using platform::DialogForm;
+using ui::DialogControl;
+using ui::DialogForm;
 using Kind = DialogControl::Kind;
 using Step = platform::headless::HeadlessScoreDialogs::Step;
 
 constexpr int kEdit = 10;
 constexpr int kList = 20;
-constexpr platform::KeyMods kShift{true, false, false};
-constexpr platform::KeyMods kAlt{false, false, true};
+constexpr ui::KeyMods kShift{true, false, false};
+constexpr ui::KeyMods kAlt{false, false, true};
 
-platform::DialogTemplate TestTemplate() {
-    platform::DialogTemplate t;
+ui::DialogTemplate TestTemplate() {
+    ui::DialogTemplate t;
     t.title = "テスト";
     t.width = 300;
     t.height = 160;
     t.fontFace = "ＭＳ ＵＩ ゴシック";
     t.fontTenthsOfPoint = 110;
     t.background = platform::Rgb(0, 0, 0);
-    auto add = [&t](Kind kind, int id, const char* text, platform::Rect rect, bool tabStop) {
+    auto add = [&t](Kind kind, int id, const char* text, ui::Rect rect, bool tabStop) {
         DialogControl c;
         c.kind = kind;
         c.id = id;
@@ -166,12 +166,12 @@ TEST(DialogForm, AClickOpensTheListAndAClickOnARowChoosesIt) {
         form.AddString(kList, item);
     }
     form.Open();
-    const platform::Rect field = form.FieldRect(3);
+    const ui::Rect field = form.FieldRect(3);
     form.MouseDown(field.left + 5, field.top + 5);
     form.MouseUp(field.left + 5, field.top + 5);
     ASSERT_TRUE(form.DropOpen());
     EXPECT_EQ(form.GetFocus(), kList);
-    const platform::Rect list = form.DropListRect(3);
+    const ui::Rect list = form.DropListRect(3);
     const int row = 2;
     const int y = list.top + 1 + row * form.RowHeight() + form.RowHeight() / 2;
     form.MouseDown(list.left + 5, y);
@@ -190,13 +190,13 @@ TEST(DialogForm, WhatIsDrawnFollowsTheFocusAndALongNameScrolls) {
     }
     form.SetCurSel(kList, 3);
     form.Open();
-    platform::Canvas screen(732, 570);
-    const platform::Rect client = platform::DialogPainter::Place(form, 732, 570);
-    const platform::Rect frame = platform::DialogPainter::Frame(form, client);
+    ui::Canvas screen(732, 570);
+    const ui::Rect client = ui::DialogPainter::Place(form, 732, 570);
+    const ui::Rect frame = ui::DialogPainter::Frame(form, client);
     EXPECT_NEAR((frame.left + frame.right) / 2, 366, 1) << "in the middle of the window";
     EXPECT_NEAR((frame.top + frame.bottom) / 2, 285, 1);
 
-    platform::DialogPainter painter;
+    ui::DialogPainter painter;
     painter.Paint(form, screen, client);
     std::vector<std::string> texts;
     for (const auto& drawn : painter.Drawn()) {
@@ -217,9 +217,8 @@ TEST(DialogForm, WhatIsDrawnFollowsTheFocusAndALongNameScrolls) {
     form.KeyDown(VK_TAB, kShift);
     form.TextInput("WWWWWWWW");
     painter.Paint(form, screen, client);
-    const platform::Rect caret = painter.CaretRect();
-    const platform::Rect edit{client.left + 80, client.top + 10, client.left + 280,
-                              client.top + 50};
+    const ui::Rect caret = painter.CaretRect();
+    const ui::Rect edit{client.left + 80, client.top + 10, client.left + 280, client.top + 50};
     EXPECT_GT(caret.Width(), 0);
     EXPECT_GE(caret.left, edit.left);
     EXPECT_LT(caret.right, edit.right);

@@ -2,11 +2,11 @@
 // run, a real display when there is one): its own loop keeps the main
 // window's ticks going, takes typed and composed text, and lets no key
 // through to the game.
-#include "platform/dialog_painter.h"
 #include "platform/headless/recorded_speech.h"
 #include "platform/keys.h"
 #include "platform/score_dialog.h"
 #include "platform/sdl/sdl_system.h"
+#include "ui/dialog_painter.h"
 
 #include "sdl_window_events.h"
 
@@ -17,15 +17,15 @@
 
 namespace {
 
-using platform::DialogControl;
+using ui::DialogControl;
 using Kind = DialogControl::Kind;
 
 constexpr int kEdit = 1002;
 
 using RecordedEvents = kztest::RecordedWindowEvents;
 
-platform::DialogTemplate NameTemplate() {
-    platform::DialogTemplate t;
+ui::DialogTemplate NameTemplate() {
+    ui::DialogTemplate t;
     t.title = "ネットに記録しますか?";
     t.width = 291;
     t.height = 159;
@@ -96,9 +96,9 @@ TEST(SdlScoreDialog, TicksGoOnTextComesInAndNoKeyReachesTheGame) {
     auto window = platform::CreateMainWindow({732, 570, "test", {}}, events);
     ASSERT_TRUE(window);
     window->SetTimer(1, 100);
-    platform::DialogForm form(NameTemplate());
+    ui::DialogForm form(NameTemplate());
     auto* sdlWindow = static_cast<platform::sdl::SdlWindow*>(window.get());
-    const platform::Rect client = platform::DialogPainter::Place(form, 732, 570);
+    const ui::Rect client = ui::DialogPainter::Place(form, 732, 570);
 
     std::string composingSeen;
     bool endedEarly = false;
@@ -137,7 +137,7 @@ TEST(SdlScoreDialog, TicksGoOnTextComesInAndNoKeyReachesTheGame) {
     };
     const int result = platform::RunScoreDialog(form);
 
-    EXPECT_EQ(result, platform::kDialogOk);
+    EXPECT_EQ(result, ui::kDialogOk);
     EXPECT_EQ(form.GetWindowText(kEdit), "武蔵");
     EXPECT_EQ(composingSeen, "むさし") << "the composition shows in the field";
     EXPECT_FALSE(endedEarly);

@@ -1,5 +1,5 @@
 #include "platform/headless/headless_system.h"
-#include "platform/tick_timer.h"
+#include "ui/tick_timer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ TEST(TickTimer, MissedTicksAreNotMadeUp) {
         {"across the 32-bit wrap", 0xFFFFFFC0u, 0x00000024u, true, 100},
     };
     for (const Case& c : cases) {
-        platform::TickTimer timer;
+        ui::TickTimer timer;
         timer.Start(1, 100, c.start);
         EXPECT_EQ(timer.TakeDue(c.checkAt), c.due) << c.what;
         EXPECT_FALSE(timer.TakeDue(c.checkAt)) << c.what << ": never two at once";

@@ -1,8 +1,8 @@
 #include "platform/headless/headless_audio.h"
 
-#include "platform/mixer.h"
-#include "platform/mixer_device.h"
-#include "platform/mixer_listener.h"
+#include "mixer/mixer.h"
+#include "mixer/mixer_device.h"
+#include "mixer/mixer_listener.h"
 
 #include <vector>
 
@@ -11,8 +11,8 @@ namespace platform::headless {
 HeadlessAudio::HeadlessAudio() : HeadlessAudio(Options{}) {}
 
 HeadlessAudio::HeadlessAudio(Options options)
-    : m_options(options), m_mixer(std::make_shared<Mixer>(options.rate)),
-      m_listener(std::make_shared<MixerListener>()) {}
+    : m_options(options), m_mixer(std::make_shared<mixer::Mixer>(options.rate)),
+      m_listener(std::make_shared<mixer::MixerListener>()) {}
 
 HeadlessAudio::~HeadlessAudio() = default;
 
@@ -20,7 +20,7 @@ std::shared_ptr<AudioDevice> HeadlessAudio::CreateDevice() {
     if (!m_options.hasDevice) {
         return nullptr;
     }
-    return std::make_shared<MixerDevice>(m_mixer, m_listener);
+    return std::make_shared<mixer::MixerDevice>(m_mixer, m_listener);
 }
 
 RenderedAudio HeadlessAudio::Render(uint32_t frames) {

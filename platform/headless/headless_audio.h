@@ -7,10 +7,10 @@
 
 #include <memory>
 
-namespace platform {
+namespace mixer {
 class Mixer;
 class MixerListener;
-} // namespace platform
+} // namespace mixer
 
 namespace platform::headless {
 
@@ -35,8 +35,8 @@ public:
 
 private:
     Options m_options;
-    std::shared_ptr<Mixer> m_mixer;
-    std::shared_ptr<MixerListener> m_listener;
+    std::shared_ptr<mixer::Mixer> m_mixer;
+    std::shared_ptr<mixer::MixerListener> m_listener;
 };
 
 } // namespace platform::headless

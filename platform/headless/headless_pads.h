@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/haptics.h"
-#include "platform/pad_keys.h"
+#include "ui/pad_keys.h"
 
 #include <vector>
 
@@ -24,7 +24,7 @@ public:
     // The player's rumble= setting.
     void SetRumble(bool on) { m_rumble = on; }
 
-    PadKeys& Keys() { return m_keys; }
+    ui::PadKeys& Keys() { return m_keys; }
     const std::vector<Request>& Requests() const { return m_requests; }
     void ClearRequests() { m_requests.clear(); }
 
@@ -37,7 +37,7 @@ private:
         bool rumble;
     };
     std::vector<Pad> m_pads;
-    PadKeys m_keys;
+    ui::PadKeys m_keys;
     bool m_rumble = true;
     std::vector<Request> m_requests;
 };

@@ -5,21 +5,38 @@ namespace platform::headless {
 namespace {
 constexpr int kWidthWithoutWindow = 732;
 constexpr int kHeightWithoutWindow = 570;
+
+// The dialog as the window's loop runs it over the scene.
+class FormOverlay : public ui::LoopOverlay {
+public:
+    FormOverlay(ui::DialogForm& form, ui::DialogPainter& painter, ui::Rect client)
+        : m_form(form), m_painter(painter), m_client(client) {}
+    bool Done() const override { return m_form.Ended(); }
+    void OnClose() override { m_form.Cancel(); }
+    bool TakeDirty() override { return m_form.TakeDirty(); }
+    void PaintOver(ui::Canvas& frame) override { m_painter.Paint(m_form, frame, m_client); }
+
+private:
+    ui::DialogForm& m_form;
+    ui::DialogPainter& m_painter;
+    ui::Rect m_client;
+};
+
 } // namespace
 
-void HeadlessScoreDialogs::Frame(const DialogForm& form,
-                                 std::vector<DialogPainter::DrawnText>& drawn) {
+void HeadlessScoreDialogs::Frame(const ui::DialogForm& form,
+                                 std::vector<ui::DialogPainter::DrawnText>& drawn) {
     HeadlessWindow* window = m_windows.Current();
-    Canvas frame(window ? window->GetCanvas().Width() : kWidthWithoutWindow,
-                 window ? window->GetCanvas().Height() : kHeightWithoutWindow);
+    ui::Canvas frame(window ? window->GetCanvas().Width() : kWidthWithoutWindow,
+                     window ? window->GetCanvas().Height() : kHeightWithoutWindow);
     if (window) {
         frame.Copy(window->GetCanvas().Pixels(), 0, 0);
     }
-    m_painter.Paint(form, frame, DialogPainter::Place(form, frame.Width(), frame.Height()));
+    m_painter.Paint(form, frame, ui::DialogPainter::Place(form, frame.Width(), frame.Height()));
     drawn = m_painter.Drawn();
 }
 
-void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
+void HeadlessScoreDialogs::Play(ui::DialogForm& form, const Step& step) {
     switch (step.kind) {
     case Step::Kind::Key:
         form.KeyDown(step.value, step.mods);
@@ -32,13 +49,13 @@ void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
         break;
     case Step::Kind::Ticks:
         if (HeadlessWindow* window = m_windows.Current()) {
-            window->Ticks(step.value);
+            window->WaitTicks(step.value);
         }
         break;
     case Step::Kind::Click:
         for (int i = 0; i < static_cast<int>(form.Controls().size()); ++i) {
             if (form.Controls()[i].layout.id == step.value) {
-                const Rect r = form.FieldRect(i);
+                const ui::Rect r = form.FieldRect(i);
                 form.MouseDown((r.left + r.right) / 2, (r.top + r.bottom) / 2);
                 form.MouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2);
                 break;
@@ -46,10 +63,10 @@ void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
         }
         break;
     case Step::Kind::Close:
-        form.Cancel();
         if (HeadlessWindow* window = m_windows.Current()) {
             window->Close();
         }
+        form.Cancel();
         break;
     case Step::Kind::Call:
         if (step.call) {
@@ -61,17 +78,18 @@ void HeadlessScoreDialogs::Play(DialogForm& form, const Step& step) {
         if (!m_windows.Pads().Connected(0)) {
             break;
         }
-        PadKeys& keys = m_windows.Pads().Keys();
-        if (const PadKey key = keys.Button(0, step.input, true, PadTarget::Dialog); key.vk) {
+        ui::PadKeys& keys = m_windows.Pads().Keys();
+        if (const ui::PadKey key = keys.Button(0, step.input, true, ui::PadTarget::Dialog);
+            key.vk) {
             form.KeyDown(key.vk, key.mods);
         }
-        keys.Button(0, step.input, false, PadTarget::Dialog);
+        keys.Button(0, step.input, false, ui::PadTarget::Dialog);
         break;
     }
     }
 }
 
-int HeadlessScoreDialogs::RunModal(DialogForm& form) {
+int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
     std::vector<Step> script;
     if (!m_scripts.empty()) {
         script = std::move(m_scripts.front());
@@ -82,13 +100,30 @@ int HeadlessScoreDialogs::RunModal(DialogForm& form) {
     form.Open();
     shown.focusAtOpen = form.GetFocus();
     Frame(form, shown.atOpen);
-    for (size_t i = 0; i < script.size() && !form.Ended(); ++i) {
-        Play(form, script[i]);
-    }
-    Frame(form, shown.atClose);
-    if (!form.Ended()) {
+    size_t next = 0;
+    // Each step is the input the dialog waits for; once they are out it is
+    // closed as with Escape, as it looked then.
+    auto input = [&] {
+        if (next < script.size()) {
+            Play(form, script[next++]);
+            return true;
+        }
+        Frame(form, shown.atClose);
         shown.scriptRanOut = true;
         form.Cancel();
+        return false;
+    };
+    if (HeadlessWindow* window = m_windows.Current(); window && !window->Ending()) {
+        FormOverlay overlay(form, m_painter,
+                            ui::DialogPainter::Place(form, window->GetCanvas().Width(),
+                                                     window->GetCanvas().Height()));
+        window->RunOverlay(overlay, input);
+    } else {
+        while (!form.Ended() && input()) {
+        }
+    }
+    if (!shown.scriptRanOut) {
+        Frame(form, shown.atClose);
     }
     shown.result = form.Result();
     m_shown.push_back(std::move(shown));

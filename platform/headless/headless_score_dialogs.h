@@ -1,7 +1,7 @@
 #pragma once
-#include "platform/dialog_painter.h"
 #include "platform/headless/headless_window.h"
 #include "platform/score_dialog.h"
+#include "ui/dialog_painter.h"
 
 #include <deque>
 #include <functional>
@@ -21,12 +21,12 @@ public:
         enum class Kind { Key, Text, Compose, Ticks, Click, Close, Call, Pad };
         Kind kind = Kind::Key;
         int value = 0; // a key's code, a count of ticks, a control's id
-        KeyMods mods;
+        ui::KeyMods mods;
         std::string text;
-        std::function<void(DialogForm&)> call;
-        PadInput input = PadInput::South;
+        std::function<void(ui::DialogForm&)> call;
+        ui::PadInput input = ui::PadInput::South;
 
-        static Step Key(int vk, KeyMods mods = {}) { return {Kind::Key, vk, mods, {}, {}}; }
+        static Step Key(int vk, ui::KeyMods mods = {}) { return {Kind::Key, vk, mods, {}, {}}; }
         // Text committed by the keyboard or the input method.
         static Step Type(std::string text) { return {Kind::Text, 0, {}, std::move(text), {}}; }
         // The input method composing (empty text: composition ended).
@@ -39,11 +39,11 @@ public:
         static Step Click(int id) { return {Kind::Click, id, {}, {}, {}}; }
         // The main window's close button.
         static Step CloseWindow() { return {Kind::Close, 0, {}, {}, {}}; }
-        static Step Run(std::function<void(DialogForm&)> call) {
+        static Step Run(std::function<void(ui::DialogForm&)> call) {
             return {Kind::Call, 0, {}, {}, std::move(call)};
         }
         // Controller 0 presses and lets go of a button.
-        static Step Pad(PadInput button) { return {Kind::Pad, 0, {}, {}, {}, button}; }
+        static Step Pad(ui::PadInput button) { return {Kind::Pad, 0, {}, {}, {}, button}; }
     };
 
     // One dialog as it was shown.
@@ -51,9 +51,9 @@ public:
         std::string title;
         int focusAtOpen = -1;
         // What was drawn when it appeared, and in its last frame.
-        std::vector<DialogPainter::DrawnText> atOpen;
-        std::vector<DialogPainter::DrawnText> atClose;
-        int result = kDialogCancel;
+        std::vector<ui::DialogPainter::DrawnText> atOpen;
+        std::vector<ui::DialogPainter::DrawnText> atClose;
+        int result = ui::kDialogCancel;
         bool scriptRanOut = false;
     };
 
@@ -64,16 +64,16 @@ public:
     const std::vector<Shown>& Dialogs() const { return m_shown; }
     void Clear() { m_shown.clear(); }
 
-    int RunModal(DialogForm& form) override;
+    int RunModal(ui::DialogForm& form) override;
 
 private:
-    void Play(DialogForm& form, const Step& step);
-    void Frame(const DialogForm& form, std::vector<DialogPainter::DrawnText>& drawn);
+    void Play(ui::DialogForm& form, const Step& step);
+    void Frame(const ui::DialogForm& form, std::vector<ui::DialogPainter::DrawnText>& drawn);
 
     HeadlessWindowSystem& m_windows;
     std::deque<std::vector<Step>> m_scripts;
     std::vector<Shown> m_shown;
-    DialogPainter m_painter;
+    ui::DialogPainter m_painter;
 };
 
 } // namespace platform::headless

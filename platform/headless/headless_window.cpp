@@ -10,9 +10,10 @@ constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a 
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                                HeadlessWindowSystem* system)
-    : m_spec(layout), m_events(events), m_clock(clock), m_system(system),
-      m_canvas(layout.width, layout.height), m_windowSize{layout.width, layout.height} {
-    m_canvas.EnableTextLog(true);
+    : m_spec(layout), m_clock(clock), m_system(system),
+      m_loop(layout.width, layout.height, events, *this), m_windowSize{layout.width,
+                                                                       layout.height} {
+    m_loop.GetCanvas().EnableTextLog(true);
 }
 
 HeadlessWindow::~HeadlessWindow() {
@@ -21,12 +22,8 @@ HeadlessWindow::~HeadlessWindow() {
     }
 }
 
-void HeadlessWindow::SetTimer(int timerId, uint32_t periodMs) {
-    m_timer.Start(timerId, periodMs, m_clock.TickCount());
-}
-
 void HeadlessWindow::RequestRepaint() {
-    m_repaint = true;
+    m_loop.RequestRepaint();
     if (m_repaintHook) {
         auto hook = std::move(m_repaintHook);
         m_repaintHook = nullptr;
@@ -34,60 +31,28 @@ void HeadlessWindow::RequestRepaint() {
     }
 }
 
-void HeadlessWindow::End(WindowEnd reason, int result) {
-    if (m_ending) {
-        return;
-    }
-    m_ending = true;
-    m_endReason = reason;
-    m_result = result;
-}
-
-void HeadlessWindow::Destroy() {
-    if (m_destroyed) {
-        return;
-    }
-    m_destroyed = true;
-    m_ending = true;
-    m_events.OnWindowDestroy();
-}
-
-void HeadlessWindow::DeliverTick() {
-    ++m_ticks;
-    m_events.OnWindowTick(m_timer.Id());
-}
-
-void HeadlessWindow::PaintIfRequested() {
-    if (m_ending || !m_repaint) {
-        return;
-    }
-    m_repaint = false;
-    ++m_paints;
-    m_events.OnWindowPaint();
+void HeadlessWindow::AdvanceToTick() {
+    m_clock.Advance(m_loop.TimerRunning() ? m_loop.UntilTick() : kIdleStepMs);
 }
 
 void HeadlessWindow::ReleaseKey(int vk) {
-    if (m_ending) {
+    if (m_loop.Ending()) {
         return;
     }
-    m_events.OnWindowKeyUp(vk);
-    PaintIfRequested();
+    m_loop.KeyUp(vk);
+    m_loop.PaintIfRequested();
 }
 
 void HeadlessWindow::Tick() {
-    if (m_ending) {
+    if (m_loop.Ending()) {
         return;
     }
-    const uint32_t now = m_clock.TickCount();
-    m_clock.Advance(m_timer.Running() ? m_timer.Remaining(now) : kIdleStepMs);
-    if (m_timer.TakeDue(m_clock.TickCount())) {
-        DeliverTick();
-    }
-    PaintIfRequested();
+    AdvanceToTick();
+    m_loop.Idle();
 }
 
 void HeadlessWindow::Ticks(int count) {
-    for (int i = 0; i < count && !m_ending; ++i) {
+    for (int i = 0; i < count && !m_loop.Ending(); ++i) {
         Tick();
     }
 }
@@ -98,67 +63,62 @@ void HeadlessWindow::AdvanceTime(uint32_t ms) {
 }
 
 void HeadlessWindow::Pump() {
-    if (m_ending) {
-        return;
+    if (!m_loop.Ending()) {
+        m_loop.Idle();
     }
-    if (m_timer.TakeDue(m_clock.TickCount())) {
-        DeliverTick();
-    }
-    PaintIfRequested();
 }
 
 void HeadlessWindow::SetMinimized(bool minimized) {
     m_minimized = minimized;
-    m_repaint = true;
-    PaintIfRequested();
+    m_loop.RequestRepaint();
+    m_loop.PaintIfRequested();
 }
 
-void HeadlessWindow::DeliverPadKey(const PadKey& key) {
-    if (key.vk != 0) {
-        m_events.OnWindowKeyUp(key.vk);
-    }
-    PaintIfRequested();
+void HeadlessWindow::DeliverPadKey(const ui::PadKey& key) {
+    m_loop.KeyUp(key.vk);
+    m_loop.PaintIfRequested();
 }
 
-void HeadlessWindow::PadButton(PadInput input, bool down, int pad) {
-    if (m_ending || !m_system || !m_system->Pads().Connected(pad)) {
+void HeadlessWindow::PadButton(ui::PadInput input, bool down, int pad) {
+    if (m_loop.Ending() || !m_system || !m_system->Pads().Connected(pad)) {
         return;
     }
-    DeliverPadKey(m_system->Pads().Keys().Button(pad, input, down, PadTarget::Game));
+    DeliverPadKey(m_system->Pads().Keys().Button(pad, input, down, ui::PadTarget::Game));
 }
 
-void HeadlessWindow::PadPress(PadInput input, int pad) {
+void HeadlessWindow::PadPress(ui::PadInput input, int pad) {
     PadButton(input, true, pad);
     PadButton(input, false, pad);
 }
 
-void HeadlessWindow::PadTrigger(PadInput trigger, int value, int pad) {
-    if (m_ending || !m_system || !m_system->Pads().Connected(pad)) {
+void HeadlessWindow::PadTrigger(ui::PadInput trigger, int value, int pad) {
+    if (m_loop.Ending() || !m_system || !m_system->Pads().Connected(pad)) {
         return;
     }
-    DeliverPadKey(m_system->Pads().Keys().Trigger(pad, trigger, value, PadTarget::Game));
+    DeliverPadKey(m_system->Pads().Keys().Trigger(pad, trigger, value, ui::PadTarget::Game));
 }
 
 void HeadlessWindow::SetWindowSize(int width, int height) {
     m_windowSize = {std::max(width, 0), std::max(height, 0)};
-    m_repaint = true;
-    PaintIfRequested();
+    m_loop.RequestRepaint();
+    m_loop.PaintIfRequested();
 }
 
 PixelImage HeadlessWindow::Shown() const {
+    const ui::Canvas& canvas = m_loop.GetCanvas();
     PixelImage shown;
-    WindowScaling(m_canvas.Width(), m_canvas.Height(), m_windowSize.cx, m_windowSize.cy)
-        .Render(m_canvas.Pixels(), shown);
+    ui::WindowScaling(canvas.Width(), canvas.Height(), m_windowSize.cx, m_windowSize.cy)
+        .Render(canvas.Pixels(), shown);
     return shown;
 }
 
 void HeadlessWindow::Play(const Step& step) {
     switch (step.kind) {
     case Step::Kind::Key:
-        ReleaseKey(step.value);
+        m_loop.KeyUp(step.value);
         break;
     case Step::Kind::Ticks:
-        Ticks(step.value);
+        m_ticksToWait = step.value;
         break;
     case Step::Kind::Close:
         Close();
@@ -177,19 +137,48 @@ void HeadlessWindow::Play(const Step& step) {
     }
 }
 
+void HeadlessWindow::WaitForInput(uint32_t) {
+    // What is due is done before the next input: the first paint, say.
+    if (m_loop.RepaintPending() && !m_loop.Ending()) {
+        return;
+    }
+    if (m_ticksToWait > 0) {
+        --m_ticksToWait;
+        AdvanceToTick();
+        return;
+    }
+    if (m_loop.InOverlay()) {
+        // An overlay whose input has run out must have ended itself; one
+        // that waits on regardless would wait forever, so the window closes.
+        if (!m_overlayInput) {
+            Close();
+        } else if (!m_overlayInput()) {
+            m_overlayInput = nullptr;
+        }
+        return;
+    }
+    if (m_nextStep < m_script.size()) {
+        Play(m_script[m_nextStep++]);
+        return;
+    }
+    m_scriptRanOut = true;
+    Close();
+}
+
+void HeadlessWindow::RunOverlay(ui::LoopOverlay& overlay, std::function<bool()> next) {
+    auto outer = std::move(m_overlayInput);
+    const int outerTicks = m_ticksToWait;
+    m_overlayInput = std::move(next);
+    m_ticksToWait = 0;
+    m_loop.RunOverlay(overlay);
+    m_overlayInput = std::move(outer);
+    m_ticksToWait = outerTicks;
+}
+
 int HeadlessWindow::RunModal() {
-    // The window appears and is painted before anything else happens.
-    m_repaint = true;
-    PaintIfRequested();
-    for (size_t i = 0; i < m_script.size() && !m_ending; ++i) {
-        Play(m_script[i]);
-    }
-    if (!m_ending) {
-        m_scriptRanOut = true;
-        Close();
-    }
+    const int result = m_loop.RunModal();
     Destroy();
-    return m_result;
+    return result;
 }
 
 std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& layout,

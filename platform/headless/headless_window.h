@@ -1,9 +1,9 @@
 #pragma once
 #include "platform/headless/headless_pads.h"
 #include "platform/headless/virtual_clock.h"
-#include "platform/tick_timer.h"
 #include "platform/window.h"
-#include "platform/window_scaling.h"
+#include "ui/window_loop.h"
+#include "ui/window_scaling.h"
 
 #include <functional>
 #include <vector>
@@ -12,11 +12,11 @@ namespace platform::headless {
 
 class HeadlessWindowSystem;
 
-// The main window without a screen: an in-memory canvas, a timer on the
-// virtual clock, and key releases a test gives it. A test either steps it by
-// hand (ReleaseKey, Tick, AdvanceTime) or gives it a script that RunModal plays
-// to its end.
-class HeadlessWindow : public Window {
+// The main window without a screen: the game's own window loop on an in-memory
+// canvas and the virtual clock, with key releases a test gives it. A test
+// either steps it by hand (ReleaseKey, Tick, AdvanceTime) or gives it a script
+// that RunModal plays to its end: each step is input the loop waits for.
+class HeadlessWindow : public Window, private ui::LoopBackend {
 public:
     // One thing that happens to the window during RunModal.
     struct Step {
@@ -24,7 +24,7 @@ public:
         Kind kind = Kind::Ticks;
         int value = 0;
         std::function<void()> call;
-        PadInput input = PadInput::South;
+        ui::PadInput input = ui::PadInput::South;
 
         static Step KeyUp(int vk) { return {Kind::Key, vk, {}, {}}; }
         static Step Tick(int count = 1) { return {Kind::Ticks, count, {}, {}}; }
@@ -32,9 +32,9 @@ public:
         // Runs test code at that point of the run (to look at the state, say).
         static Step Run(std::function<void()> call) { return {Kind::Call, 0, std::move(call), {}}; }
         // Controller 0 presses and lets go of a button.
-        static Step Pad(PadInput button) { return {Kind::Pad, 0, {}, button}; }
+        static Step Pad(ui::PadInput button) { return {Kind::Pad, 0, {}, button}; }
         // Controller 0 moves a trigger to value (0 ... 32767).
-        static Step Trigger(PadInput trigger, int value) {
+        static Step Trigger(ui::PadInput trigger, int value) {
             return {Kind::PadTrigger, value, {}, trigger};
         }
     };
@@ -44,15 +44,15 @@ public:
     ~HeadlessWindow() override;
 
     // Window
-    Canvas& GetCanvas() override { return m_canvas; }
-    void SetTimer(int timerId, uint32_t periodMs) override;
+    ui::Canvas& GetCanvas() override { return m_loop.GetCanvas(); }
+    void SetTimer(int timerId, uint32_t periodMs) override { m_loop.SetTimer(timerId, periodMs); }
     void RequestRepaint() override;
     bool IsMinimized() const override { return m_minimized; }
     int RunModal() override;
-    void EndModal(int result) override { End(WindowEnd::Ended, result); }
-    void PostQuit(int exitCode) override { End(WindowEnd::Quit, exitCode); }
-    WindowEnd EndReason() const override { return m_endReason; }
-    void Destroy() override;
+    void EndModal(int result) override { m_loop.End(WindowEnd::Ended, result); }
+    void PostQuit(int exitCode) override { m_loop.End(WindowEnd::Quit, exitCode); }
+    WindowEnd EndReason() const override { return m_loop.EndReason(); }
+    void Destroy() override { m_loop.Destroy(); }
 
     // Test side. Nothing is delivered once the window is ending.
     const WindowSpec& Layout() const { return m_spec; }
@@ -69,60 +69,65 @@ public:
     void AdvanceTime(uint32_t ms);
     void Pump();
     // The window manager's close button (or SIGINT / SIGTERM).
-    void Close() { End(WindowEnd::Closed, 0); }
+    void Close() { m_loop.Close(); }
     void SetMinimized(bool minimized);
     // A controller's button goes down or up, or its trigger moves (0 ... 32767),
     // turned into the game's key releases as the SDL window turns them. Only
     // controllers connected through the system's Pads() are heard.
-    void PadButton(PadInput input, bool down, int pad = 0);
-    void PadPress(PadInput input, int pad = 0);
-    void PadTrigger(PadInput trigger, int value, int pad = 0);
+    void PadButton(ui::PadInput input, bool down, int pad = 0);
+    void PadPress(ui::PadInput input, int pad = 0);
+    void PadTrigger(ui::PadInput trigger, int value, int pad = 0);
     // The player resizes or maximises the window; the canvas keeps its size.
     void SetWindowSize(int width, int height);
-    Size WindowSize() const { return m_windowSize; }
+    ui::Size WindowSize() const { return m_windowSize; }
     // What the screen shows now: the last painted canvas scaled to the window.
     PixelImage Shown() const;
     // Runs once, at the next repaint request, inside the game's handler that
     // asks for it: the place where a modal box opened by that handler would
     // run its own loop (and deliver nested ticks, with Tick).
     void OnNextRepaintRequest(std::function<void()> hook) { m_repaintHook = std::move(hook); }
+    // Runs something drawn over the window (the score dialog) in the loop,
+    // taking its input from next: one step per call, false once it has no more.
+    void RunOverlay(ui::LoopOverlay& overlay, std::function<bool()> next);
+    // From inside an overlay's step: the next input comes after count ticks.
+    void WaitTicks(int count) { m_ticksToWait = count; }
 
-    bool Ending() const { return m_ending; }
-    bool Destroyed() const { return m_destroyed; }
-    int Result() const { return m_result; }
+    bool Ending() const { return m_loop.Ending(); }
+    bool Destroyed() const { return m_loop.Destroyed(); }
+    int Result() const { return m_loop.Result(); }
     // RunModal ran out of script before the game ended itself; the run was
     // then ended as if the window had been closed.
     bool ScriptRanOut() const { return m_scriptRanOut; }
-    int PaintCount() const { return m_paints; }
-    int TickCount() const { return m_ticks; }
-    bool RepaintPending() const { return m_repaint; }
+    int PaintCount() const { return m_loop.PaintCount(); }
+    int TickCount() const { return m_loop.TickCount(); }
+    bool RepaintPending() const { return m_loop.RepaintPending(); }
 
 private:
     friend class HeadlessWindowSystem;
-    void End(WindowEnd reason, int result);
-    void DeliverTick();
-    void PaintIfRequested();
+    // ui::LoopBackend: time is the virtual clock, input is the script.
+    uint32_t Now() override { return m_clock.TickCount(); }
+    void WaitForInput(uint32_t waitMs) override;
+    // Tests look at the canvas and the dialogs' own frames.
+    void Present(const PixelImage&) override {}
+
+    // Time passes up to the next tick (a while without a timer).
+    void AdvanceToTick();
     void Play(const Step& step);
-    void DeliverPadKey(const PadKey& key);
+    void DeliverPadKey(const ui::PadKey& key);
 
     WindowSpec m_spec;
-    WindowEvents& m_events;
     VirtualClock& m_clock;
     HeadlessWindowSystem* m_system;
-    Canvas m_canvas;
-    TickTimer m_timer;
-    Size m_windowSize;
+    ui::WindowLoop m_loop;
+    ui::Size m_windowSize;
     std::vector<Step> m_script;
+    size_t m_nextStep = 0;
+    // Ticks a script step still lets pass before the next step is input.
+    int m_ticksToWait = 0;
+    std::function<bool()> m_overlayInput;
     std::function<void()> m_repaintHook;
-    bool m_repaint = false;
     bool m_minimized = false;
-    bool m_ending = false;
-    bool m_destroyed = false;
     bool m_scriptRanOut = false;
-    WindowEnd m_endReason = WindowEnd::Closed;
-    int m_result = 0;
-    int m_paints = 0;
-    int m_ticks = 0;
 };
 
 class HeadlessWindowSystem : public WindowSystem {

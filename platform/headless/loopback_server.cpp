@@ -1,4 +1,5 @@
 #include "platform/headless/loopback_server.h"
+#include "text/header_lines.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -18,15 +19,6 @@ using SteadyTime = std::chrono::steady_clock;
 constexpr size_t kMaxHead = 64 * 1024;
 constexpr size_t kMaxBody = 1024 * 1024;
 constexpr int kReadTimeoutMs = 5000;
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
 
 int OpenListener(uint16_t& port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -97,20 +89,7 @@ bool ReadRequest(int fd, LoopbackRequest& request) {
 } // namespace
 
 std::string LoopbackRequest::Header(const std::string& name) const {
-    const std::string wanted = Lower(name) + ":";
-    size_t start = head.find("\r\n");
-    while (start != std::string::npos && start + 2 < head.size()) {
-        start += 2;
-        size_t end = head.find("\r\n", start);
-        std::string line =
-            head.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (Lower(line.substr(0, wanted.size())) == wanted) {
-            size_t value = line.find_first_not_of(' ', wanted.size());
-            return value == std::string::npos ? std::string() : line.substr(value);
-        }
-        start = end;
-    }
-    return std::string();
+    return text::HeaderValue(head, name).value_or("");
 }
 
 bool LoopbackConnection::Send(const std::string& bytes) {

@@ -1,8 +1,8 @@
 // The process entry for play: the SDL services, then the game.
-#include "platform/desktop_settings.h"
 #include "platform/sdl/sdl_system.h"
 #include "resources/texts.h"
 #include "shell/KirikazeJApp.h"
+#include "ui/desktop_settings.h"
 
 #include <string>
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     const std::string appName = AppName(argc > 0 ? argv[0] : nullptr);
     // The window's size and the controller's rumble are the desktop's
     // business, read from the same settings file the game keeps its own in.
-    platform::sdl::SdlSystem system(platform::DesktopSettings::Load(texts::kCompanyKey, appName));
+    platform::sdl::SdlSystem system(ui::DesktopSettings::Load(texts::kCompanyKey, appName));
     CKirikazeJApp app(appName);
     app.InitInstance();
     return app.ExitCode();

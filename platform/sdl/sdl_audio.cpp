@@ -1,8 +1,8 @@
 #include "platform/sdl/sdl_audio.h"
 
-#include "platform/mixer.h"
-#include "platform/mixer_device.h"
-#include "platform/mixer_listener.h"
+#include "mixer/mixer.h"
+#include "mixer/mixer_device.h"
+#include "mixer/mixer_listener.h"
 
 #include <SDL.h>
 
@@ -48,7 +48,7 @@ std::shared_ptr<AudioDevice> SdlAudioSystem::CreateDevice() {
     if (m_device == 0 && !Open()) {
         return nullptr;
     }
-    return std::make_shared<MixerDevice>(m_mixer, m_listener);
+    return std::make_shared<mixer::MixerDevice>(m_mixer, m_listener);
 }
 
 bool SdlAudioSystem::Open() {
@@ -74,8 +74,8 @@ bool SdlAudioSystem::Open() {
     m_device = device;
     m_rate = static_cast<uint32_t>(have.freq);
     m_period = have.samples;
-    m_mixer = std::make_shared<Mixer>(m_rate);
-    m_listener = std::make_shared<MixerListener>();
+    m_mixer = std::make_shared<mixer::Mixer>(m_rate);
+    m_listener = std::make_shared<mixer::MixerListener>();
     SDL_PauseAudioDevice(device, 0);
     return true;
 }

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <memory>
 
-namespace platform {
+namespace mixer {
 class Mixer;
 class MixerListener;
-} // namespace platform
+} // namespace mixer
 
 namespace platform::sdl {
 
@@ -39,8 +39,8 @@ private:
     uint32_t m_device = 0;
     uint32_t m_rate = 0;
     uint32_t m_period = 0;
-    std::shared_ptr<Mixer> m_mixer;
-    std::shared_ptr<MixerListener> m_listener;
+    std::shared_ptr<mixer::Mixer> m_mixer;
+    std::shared_ptr<mixer::MixerListener> m_listener;
 };
 
 // The period asked of the device: KZ_AUDIO_PERIOD rounded down to a power of

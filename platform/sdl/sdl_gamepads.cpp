@@ -8,39 +8,39 @@ namespace platform::sdl {
 
 namespace {
 
-std::optional<PadInput> InputOfButton(Uint8 button) {
+std::optional<ui::PadInput> InputOfButton(Uint8 button) {
     switch (button) {
     case SDL_CONTROLLER_BUTTON_DPAD_UP:
-        return PadInput::DpadUp;
+        return ui::PadInput::DpadUp;
     case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-        return PadInput::DpadDown;
+        return ui::PadInput::DpadDown;
     case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-        return PadInput::DpadLeft;
+        return ui::PadInput::DpadLeft;
     case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-        return PadInput::DpadRight;
+        return ui::PadInput::DpadRight;
     // With button labels off (SdlSystem), A to Y are places, not letters.
     case SDL_CONTROLLER_BUTTON_A:
-        return PadInput::South;
+        return ui::PadInput::South;
     case SDL_CONTROLLER_BUTTON_B:
-        return PadInput::East;
+        return ui::PadInput::East;
     case SDL_CONTROLLER_BUTTON_X:
-        return PadInput::West;
+        return ui::PadInput::West;
     case SDL_CONTROLLER_BUTTON_Y:
-        return PadInput::North;
+        return ui::PadInput::North;
     case SDL_CONTROLLER_BUTTON_BACK:
-        return PadInput::Back;
+        return ui::PadInput::Back;
     case SDL_CONTROLLER_BUTTON_GUIDE:
-        return PadInput::Guide;
+        return ui::PadInput::Guide;
     case SDL_CONTROLLER_BUTTON_START:
-        return PadInput::Start;
+        return ui::PadInput::Start;
     case SDL_CONTROLLER_BUTTON_LEFTSTICK:
-        return PadInput::LeftStick;
+        return ui::PadInput::LeftStick;
     case SDL_CONTROLLER_BUTTON_RIGHTSTICK:
-        return PadInput::RightStick;
+        return ui::PadInput::RightStick;
     case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        return PadInput::LeftShoulder;
+        return ui::PadInput::LeftShoulder;
     case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
-        return PadInput::RightShoulder;
+        return ui::PadInput::RightShoulder;
     default:
         return std::nullopt;
     }
@@ -76,7 +76,7 @@ bool SdlGamepads::Handles(const SDL_Event& event) {
     }
 }
 
-PadKey SdlGamepads::KeyFor(const SDL_Event& event, PadTarget target) {
+ui::PadKey SdlGamepads::KeyFor(const SDL_Event& event, ui::PadTarget target) {
     // Unplugged with a button held, SDL lets go of it for the player; that
     // release is no key, or pulling the cable would block or strike.
     const SDL_JoystickID which =
@@ -87,7 +87,7 @@ PadKey SdlGamepads::KeyFor(const SDL_Event& event, PadTarget target) {
         return {};
     }
     if (event.type == SDL_CONTROLLERBUTTONDOWN || event.type == SDL_CONTROLLERBUTTONUP) {
-        const std::optional<PadInput> input = InputOfButton(event.cbutton.button);
+        const std::optional<ui::PadInput> input = InputOfButton(event.cbutton.button);
         if (!input) {
             return {};
         }
@@ -97,11 +97,11 @@ PadKey SdlGamepads::KeyFor(const SDL_Event& event, PadTarget target) {
     if (event.type == SDL_CONTROLLERAXISMOTION) {
         // The sticks steer nothing in a game played by ear.
         if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT) {
-            return m_keys.Trigger(event.caxis.which, PadInput::LeftTrigger, event.caxis.value,
+            return m_keys.Trigger(event.caxis.which, ui::PadInput::LeftTrigger, event.caxis.value,
                                   target);
         }
         if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
-            return m_keys.Trigger(event.caxis.which, PadInput::RightTrigger, event.caxis.value,
+            return m_keys.Trigger(event.caxis.which, ui::PadInput::RightTrigger, event.caxis.value,
                                   target);
         }
     }

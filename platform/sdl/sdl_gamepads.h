@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/haptics.h"
-#include "platform/pad_keys.h"
+#include "ui/pad_keys.h"
 
 #include <SDL.h>
 
@@ -26,7 +26,7 @@ public:
     // axis); a device event opens or closes the controller.
     bool Handles(const SDL_Event& event);
     // The key a button or trigger event stands for, for the game or a dialog.
-    PadKey KeyFor(const SDL_Event& event, PadTarget target);
+    ui::PadKey KeyFor(const SDL_Event& event, ui::PadTarget target);
     int Count() const { return static_cast<int>(m_open.size()); }
     // Before SDL goes.
     void CloseAll();
@@ -39,7 +39,7 @@ private:
     void Close(SDL_JoystickID id);
 
     std::vector<SDL_GameController*> m_open;
-    PadKeys m_keys;
+    ui::PadKeys m_keys;
     bool m_rumble = true;
 };
 

@@ -1,8 +1,8 @@
 #include "platform/sdl/sdl_score_dialogs.h"
 
-#include "platform/dialog_painter.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_window.h"
+#include "ui/dialog_painter.h"
 
 #include <cstdio>
 
@@ -10,15 +10,16 @@ namespace platform::sdl {
 
 namespace {
 
-KeyMods ModsOf(Uint16 mod) {
+ui::KeyMods ModsOf(Uint16 mod) {
     return {(mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0, (mod & KMOD_ALT) != 0};
 }
 
 class FormOverlay : public SdlOverlay {
 public:
-    FormOverlay(DialogForm& form, const SdlWindow& main)
+    FormOverlay(ui::DialogForm& form, const SdlWindow& main)
         : m_form(form), m_main(main),
-          m_client(DialogPainter::Place(form, main.GetCanvasSize().cx, main.GetCanvasSize().cy)) {}
+          m_client(
+              ui::DialogPainter::Place(form, main.GetCanvasSize().cx, main.GetCanvasSize().cy)) {}
 
     bool Done() const override { return m_form.Ended(); }
 
@@ -56,7 +57,7 @@ public:
         FollowFocus();
     }
 
-    void OnKeyDown(int vk, KeyMods mods) override {
+    void OnKeyDown(int vk, ui::KeyMods mods) override {
         m_form.KeyDown(vk, mods);
         FollowFocus();
     }
@@ -64,14 +65,14 @@ public:
     void OnClose() override { m_form.Cancel(); }
     bool TakeDirty() override { return m_form.TakeDirty(); }
 
-    void PaintOver(Canvas& frame) override {
+    void PaintOver(ui::Canvas& frame) override {
         m_painter.Paint(m_form, frame, m_client);
-        const Rect caret = m_painter.CaretRect();
+        const ui::Rect caret = m_painter.CaretRect();
         if (caret.Width() > 0 && !(caret == m_inputRect)) {
             // The input method's candidates open next to the caret, wherever
             // the enlarged window shows it.
             m_inputRect = caret;
-            const Rect shown = m_main.Scaling().ToWindow(caret);
+            const ui::Rect shown = m_main.Scaling().ToWindow(caret);
             SDL_Rect r{shown.left, shown.top, shown.Width(), shown.Height()};
             SDL_SetTextInputRect(&r);
         }
@@ -82,7 +83,7 @@ public:
     void FollowFocus() {
         const int focus = m_form.FocusIndex();
         const bool edit = focus >= 0 &&
-                          m_form.Controls()[focus].layout.kind == DialogControl::Kind::Edit &&
+                          m_form.Controls()[focus].layout.kind == ui::DialogControl::Kind::Edit &&
                           !m_form.Ended();
         if (edit && !SDL_IsTextInputActive()) {
             SDL_StartTextInput();
@@ -92,21 +93,21 @@ public:
     }
 
 private:
-    DialogForm& m_form;
+    ui::DialogForm& m_form;
     const SdlWindow& m_main;
-    Rect m_client;
-    Rect m_inputRect;
-    DialogPainter m_painter;
+    ui::Rect m_client;
+    ui::Rect m_inputRect;
+    ui::DialogPainter m_painter;
 };
 
 } // namespace
 
-int SdlScoreDialogs::RunModal(DialogForm& form) {
+int SdlScoreDialogs::RunModal(ui::DialogForm& form) {
     SdlWindow* main = m_windows.Main();
     if (!main || !main->Handle()) {
         std::fprintf(stderr, "kirikazeJ: no main window to show \"%s\" over\n",
                      form.Template().title.c_str());
-        return kDialogCancel;
+        return ui::kDialogCancel;
     }
     const bool textInput = SDL_IsTextInputActive();
     FormOverlay overlay(form, *main);

@@ -13,7 +13,7 @@ class SdlWindowSystem;
 class SdlScoreDialogs : public ScoreDialogs {
 public:
     explicit SdlScoreDialogs(SdlWindowSystem& windows) : m_windows(windows) {}
-    int RunModal(DialogForm& form) override;
+    int RunModal(ui::DialogForm& form) override;
 
 private:
     SdlWindowSystem& m_windows;

@@ -6,7 +6,7 @@
 
 namespace platform::sdl {
 
-SdlSystem::SdlSystem(const DesktopSettings& settings) {
+SdlSystem::SdlSystem(const ui::DesktopSettings& settings) {
     // SDL turns SIGINT and SIGTERM into a quit event, which ends the game the
     // same way as closing its window.
     m_ready = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;

@@ -1,7 +1,5 @@
 #pragma once
 #include "platform/clock.h"
-#include "platform/desktop_settings.h"
-#include "platform/dialog_credential_prompt.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_score_dialogs.h"
@@ -9,6 +7,8 @@
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/speechd_speech.h"
+#include "ui/desktop_settings.h"
+#include "ui/dialog_credential_prompt.h"
 
 #include <memory>
 
@@ -18,7 +18,7 @@ namespace platform::sdl {
 // boxes, the SDL audio output and the POSIX launcher. Installs them while it lives.
 class SdlSystem {
 public:
-    explicit SdlSystem(const DesktopSettings& settings = {});
+    explicit SdlSystem(const ui::DesktopSettings& settings = {});
     ~SdlSystem();
     SdlSystem(const SdlSystem&) = delete;
     SdlSystem& operator=(const SdlSystem&) = delete;
@@ -38,7 +38,7 @@ private:
     std::unique_ptr<AudioSystem> m_audio = CreateSdlAudioSystem();
     SdlScoreDialogs m_dialogs{m_windows};
     // A server's request for a name and password is a dialog like the score's.
-    DialogCredentialPrompt m_credentials{m_dialogs};
+    ui::DialogCredentialPrompt m_credentials{m_dialogs};
     SpeechdSpeech m_speech;
     Services m_services;
     Services m_previous;

@@ -10,9 +10,6 @@ namespace platform::sdl {
 
 namespace {
 
-// Without a timer the loop still wakes now and then.
-constexpr uint32_t kIdleWaitMs = 1000;
-
 SDL_Surface* SurfaceOf(const PixelImage& image) {
     if (image.Empty()) {
         return nullptr;
@@ -26,7 +23,7 @@ SDL_Surface* SurfaceOf(const PixelImage& image) {
 
 SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
                      SdlWindowSystem& system)
-    : m_window(window), m_events(events), m_system(system), m_canvas(layout.width, layout.height) {
+    : m_window(window), m_system(system), m_loop(layout.width, layout.height, events, *this) {
     if (SDL_Surface* icon = SurfaceOf(layout.icon)) {
         SDL_SetWindowIcon(m_window, icon);
         SDL_FreeSurface(icon);
@@ -47,30 +44,18 @@ SdlWindow::~SdlWindow() {
     }
 }
 
-void SdlWindow::SetTimer(int timerId, uint32_t periodMs) {
-    m_timer.Start(timerId, periodMs, GetTickCount());
-}
-
 bool SdlWindow::IsMinimized() const {
     return m_window && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
-void SdlWindow::End(WindowEnd reason, int result) {
-    if (m_ending) {
-        return;
-    }
-    m_ending = true;
-    m_endReason = reason;
-    m_result = result;
+uint32_t SdlWindow::Now() {
+    return GetTickCount();
 }
 
 void SdlWindow::Destroy() {
-    if (m_destroyed) {
+    if (!m_loop.Destroy()) {
         return;
     }
-    m_destroyed = true;
-    m_ending = true;
-    m_events.OnWindowDestroy();
     if (m_system.m_owner == m_window) {
         m_system.m_owner = nullptr;
     }
@@ -83,20 +68,26 @@ void SdlWindow::Destroy() {
 
 void SdlWindow::HandleEvent(const SDL_Event& event) {
     if (m_system.Pads().Handles(event)) {
-        // The controller's buttons reach the game as the keys they stand for.
-        if (const PadKey key = m_system.Pads().KeyFor(event, PadTarget::Game); key.vk) {
-            m_events.OnWindowKeyUp(key.vk);
+        // The controller's buttons reach the game as the keys they stand for,
+        // and an overlay as the keys it answers to.
+        if (m_overlay) {
+            if (const ui::PadKey key = m_system.Pads().KeyFor(event, ui::PadTarget::Dialog);
+                key.vk) {
+                m_overlay->OnKeyDown(key.vk, key.mods);
+            }
+        } else {
+            m_loop.KeyUp(m_system.Pads().KeyFor(event, ui::PadTarget::Game).vk);
         }
         return;
     }
     switch (event.type) {
     case SDL_QUIT: // the last window closed, or SIGINT / SIGTERM
-        End(WindowEnd::Closed, 0);
-        break;
+        m_loop.Close();
+        return;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            End(WindowEnd::Closed, 0);
+            m_loop.Close();
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_RESTORED:
@@ -104,33 +95,31 @@ void SdlWindow::HandleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_MAXIMIZED:
-            m_repaint = true;
+            m_loop.Expose();
             break;
         default:
             break;
         }
-        break;
-    case SDL_KEYUP:
-        if (TakeOverlayKey(event.key.keysym.scancode)) {
-            break;
-        }
-        if (const int vk = VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
-                                             event.key.keysym.mod)) {
-            m_events.OnWindowKeyUp(vk);
-        }
-        break;
+        return;
     default:
         break;
     }
+    if (m_overlay) {
+        HandleOverlayInput(event, *m_overlay);
+    } else if (event.type == SDL_KEYUP && !TakeOverlayKey(event.key.keysym.scancode)) {
+        m_loop.KeyUp(VirtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym,
+                                       event.key.keysym.mod));
+    }
 }
 
-WindowScaling SdlWindow::Scaling() const {
-    int width = m_canvas.Width();
-    int height = m_canvas.Height();
+ui::WindowScaling SdlWindow::Scaling() const {
+    const ui::Size canvas = GetCanvasSize();
+    int width = canvas.cx;
+    int height = canvas.cy;
     if (m_window) {
         SDL_GetWindowSize(m_window, &width, &height);
     }
-    return WindowScaling(m_canvas.Width(), m_canvas.Height(), width, height);
+    return ui::WindowScaling(canvas.cx, canvas.cy, width, height);
 }
 
 void SdlWindow::Present(const PixelImage& image) {
@@ -141,7 +130,7 @@ void SdlWindow::Present(const PixelImage& image) {
     if (!target) {
         return;
     }
-    const WindowScaling scaling(image.width, image.height, target->w, target->h);
+    const ui::WindowScaling scaling(image.width, image.height, target->w, target->h);
     const PixelImage* shown = &image;
     if (!scaling.Identity()) {
         scaling.Render(image, m_scaled);
@@ -157,7 +146,7 @@ void SdlWindow::Present(const PixelImage& image) {
 
 SDL_Event SdlWindow::OnCanvas(const SDL_Event& event) const {
     SDL_Event moved = event;
-    const WindowScaling scaling = Scaling();
+    const ui::WindowScaling scaling = Scaling();
     if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
         scaling.ToPicture(event.button.x, event.button.y, moved.button.x, moved.button.y);
     } else if (event.type == SDL_MOUSEMOTION) {
@@ -167,32 +156,19 @@ SDL_Event SdlWindow::OnCanvas(const SDL_Event& event) const {
 }
 
 int SdlWindow::RunModal() {
-    while (!m_ending) {
-        uint32_t wait = kIdleWaitMs;
-        if (m_repaint) {
-            wait = 0;
-        } else if (m_timer.Running()) {
-            wait = m_timer.Remaining(GetTickCount());
-        }
-        SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
-            HandleEvent(event);
-            while (!m_ending && SDL_PollEvent(&event)) {
-                HandleEvent(event);
-            }
-        }
-        // Only one tick however long the handlers took: missed ones are gone.
-        if (!m_ending && m_timer.TakeDue(GetTickCount())) {
-            m_events.OnWindowTick(m_timer.Id());
-        }
-        if (!m_ending && m_repaint) {
-            m_repaint = false;
-            m_events.OnWindowPaint();
-            Present(m_canvas.Pixels());
-        }
-    }
+    const int result = m_loop.RunModal();
     Destroy();
-    return m_result;
+    return result;
+}
+
+void SdlWindow::WaitForInput(uint32_t waitMs) {
+    SDL_Event event;
+    if (!SDL_WaitEventTimeout(&event, static_cast<int>(waitMs))) {
+        return;
+    }
+    do {
+        HandleEvent(event);
+    } while (!(m_overlay ? m_overlay->Done() : m_loop.Ending()) && SDL_PollEvent(&event));
 }
 
 bool SdlWindow::TakeOverlayKey(SDL_Scancode scancode) {
@@ -204,96 +180,38 @@ bool SdlWindow::TakeOverlayKey(SDL_Scancode scancode) {
     return true;
 }
 
-bool SdlWindow::HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay) {
-    if (m_system.Pads().Handles(event)) {
-        if (const PadKey key = m_system.Pads().KeyFor(event, PadTarget::Dialog); key.vk) {
-            overlay.OnKeyDown(key.vk, key.mods);
-        }
-        return false;
-    }
+void SdlWindow::HandleOverlayInput(const SDL_Event& event, SdlOverlay& overlay) {
     switch (event.type) {
-    case SDL_QUIT:
-        End(WindowEnd::Closed, 0);
-        overlay.OnClose();
-        return false;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-            End(WindowEnd::Closed, 0);
-            overlay.OnClose();
-            return false;
-        }
-        return event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-               event.window.event == SDL_WINDOWEVENT_RESTORED ||
-               event.window.event == SDL_WINDOWEVENT_SHOWN ||
-               event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-               event.window.event == SDL_WINDOWEVENT_MAXIMIZED;
     case SDL_KEYDOWN:
         if (!event.key.repeat && std::find(m_overlayKeys.begin(), m_overlayKeys.end(),
                                            event.key.keysym.scancode) == m_overlayKeys.end()) {
             m_overlayKeys.push_back(event.key.keysym.scancode);
         }
         overlay.OnInput(event);
-        return false;
+        break;
     case SDL_KEYUP:
         TakeOverlayKey(event.key.keysym.scancode);
         overlay.OnInput(event);
-        return false;
+        break;
     case SDL_TEXTINPUT:
     case SDL_TEXTEDITING:
     case SDL_MOUSEWHEEL:
         overlay.OnInput(event);
-        return false;
+        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         overlay.OnInput(OnCanvas(event));
-        return false;
+        break;
     default:
-        return false;
+        break;
     }
 }
 
 void SdlWindow::RunOverlay(SdlOverlay& overlay) {
-    bool show = true;
-    while (!overlay.Done()) {
-        uint32_t wait = kIdleWaitMs;
-        if (show || m_repaint) {
-            wait = 0;
-        } else if (m_timer.Running()) {
-            wait = m_timer.Remaining(GetTickCount());
-        }
-        SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
-            show |= HandleOverlayEvent(event, overlay);
-            while (!overlay.Done() && SDL_PollEvent(&event)) {
-                show |= HandleOverlayEvent(event, overlay);
-            }
-        }
-        if (overlay.Done()) {
-            break;
-        }
-        // The scene behind keeps its frames; the game decides what a tick
-        // inside its own handler may do.
-        if (!m_ending && m_timer.TakeDue(GetTickCount())) {
-            m_events.OnWindowTick(m_timer.Id());
-        }
-        if (!m_ending && m_repaint) {
-            m_repaint = false;
-            m_events.OnWindowPaint();
-            show = true;
-        }
-        show |= overlay.TakeDirty();
-        if (show && m_window) {
-            Canvas frame(m_canvas.Width(), m_canvas.Height());
-            frame.Copy(m_canvas.Pixels(), 0, 0);
-            overlay.PaintOver(frame);
-            Present(frame.Pixels());
-            show = false;
-        }
-    }
-    // Gone from the screen at once, even if the game goes on working (and
-    // shows a message box) before the next paint.
-    Present(m_canvas.Pixels());
-    m_repaint = true;
+    SdlOverlay* const outer = m_overlay;
+    m_overlay = &overlay;
+    m_loop.RunOverlay(overlay);
+    m_overlay = outer;
 }
 
 int SdlWindowSystem::ScaleThatFits(int width, int height) const {

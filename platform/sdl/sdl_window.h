@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/sdl/sdl_gamepads.h"
-#include "platform/tick_timer.h"
 #include "platform/window.h"
-#include "platform/window_scaling.h"
+#include "ui/window_loop.h"
+#include "ui/window_scaling.h"
 
 #include <SDL.h>
 
@@ -15,70 +15,61 @@ class SdlWindowSystem;
 // A modal window of the game's own drawn over the main window (the score
 // dialog). While it runs, the main window keeps its ticks and repaints, and
 // every input event goes to it instead of the main window.
-class SdlOverlay {
+class SdlOverlay : public ui::LoopOverlay {
 public:
-    virtual ~SdlOverlay() = default;
-    virtual bool Done() const = 0;
     // A key, typed text, the input method's composition, a click or a wheel.
     virtual void OnInput(const SDL_Event& event) = 0;
     // A key pressed by other means than the keyboard (a game controller).
-    virtual void OnKeyDown(int vk, KeyMods mods) = 0;
-    // The main window is being closed (its close button, SIGINT / SIGTERM).
-    virtual void OnClose() = 0;
-    // True once after it has changed.
-    virtual bool TakeDirty() = 0;
-    // Draws itself over a copy of the main window's canvas.
-    virtual void PaintOver(Canvas& frame) = 0;
+    virtual void OnKeyDown(int vk, ui::KeyMods mods) = 0;
 };
 
 // The main window on screen: an SDL window showing the canvas. The canvas
 // keeps its fixed size; the window may be resized or maximised, and shows the
 // canvas scaled to fit (platform/window_scaling.h).
-class SdlWindow : public Window {
+class SdlWindow : public Window, private ui::LoopBackend {
 public:
     SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
               SdlWindowSystem& system);
     ~SdlWindow() override;
 
-    Canvas& GetCanvas() override { return m_canvas; }
-    void SetTimer(int timerId, uint32_t periodMs) override;
-    void RequestRepaint() override { m_repaint = true; }
+    ui::Canvas& GetCanvas() override { return m_loop.GetCanvas(); }
+    void SetTimer(int timerId, uint32_t periodMs) override { m_loop.SetTimer(timerId, periodMs); }
+    void RequestRepaint() override { m_loop.RequestRepaint(); }
     bool IsMinimized() const override;
     int RunModal() override;
-    void EndModal(int result) override { End(WindowEnd::Ended, result); }
-    void PostQuit(int exitCode) override { End(WindowEnd::Quit, exitCode); }
-    WindowEnd EndReason() const override { return m_endReason; }
+    void EndModal(int result) override { m_loop.End(WindowEnd::Ended, result); }
+    void PostQuit(int exitCode) override { m_loop.End(WindowEnd::Quit, exitCode); }
+    WindowEnd EndReason() const override { return m_loop.EndReason(); }
     void Destroy() override;
 
     SDL_Window* Handle() const { return m_window; }
-    Size GetCanvasSize() const { return {m_canvas.Width(), m_canvas.Height()}; }
+    ui::Size GetCanvasSize() const {
+        return {m_loop.GetCanvas().Width(), m_loop.GetCanvas().Height()};
+    }
     // How the canvas sits in the window as it is now.
-    WindowScaling Scaling() const;
+    ui::WindowScaling Scaling() const;
     // Runs the overlay until it is done: a modal loop inside whatever handler
     // of the game opened it.
     void RunOverlay(SdlOverlay& overlay);
 
 private:
-    void End(WindowEnd reason, int result);
+    // ui::LoopBackend
+    uint32_t Now() override;
+    void WaitForInput(uint32_t waitMs) override;
+    void Present(const PixelImage& image) override;
+
     void HandleEvent(const SDL_Event& event);
-    // Returns true when the window needs showing again.
-    bool HandleOverlayEvent(const SDL_Event& event, SdlOverlay& overlay);
+    // Keys, text, clicks and the wheel while an overlay runs: all are its.
+    void HandleOverlayInput(const SDL_Event& event, SdlOverlay& overlay);
     // True (and forgotten) when the key went down inside an overlay.
     bool TakeOverlayKey(SDL_Scancode scancode);
-    void Present(const PixelImage& image);
     // Mouse positions in the window become positions on the canvas.
     SDL_Event OnCanvas(const SDL_Event& event) const;
 
     SDL_Window* m_window;
-    WindowEvents& m_events;
     SdlWindowSystem& m_system;
-    Canvas m_canvas;
-    TickTimer m_timer;
-    bool m_repaint = true;
-    bool m_ending = false;
-    bool m_destroyed = false;
-    WindowEnd m_endReason = WindowEnd::Closed;
-    int m_result = 0;
+    ui::WindowLoop m_loop;
+    SdlOverlay* m_overlay = nullptr;
     // Keys pressed in an overlay and not yet released when it closed (the
     // Enter that sent the score): their releases belong to it, not the game.
     std::vector<SDL_Scancode> m_overlayKeys;

@@ -3,7 +3,7 @@
 #include "audio/SoundFile.h"
 #include "audio/SoundPlay.h"
 #include "audio/sound_run.h"
-#include "platform/riff.h"
+#include "mixer/riff.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,7 @@ TEST(SoundFile, FilesThatLoadAndFilesThatFailSilently) {
 
 TEST(SoundFile, ClaimedSizeBeyondTheFileKeepsOnlyWhatIsThere) {
     Bytes file = Riff().Chunk("fmt ", FmtData({})).Chunk("data", kTone, 0xFFFFFFF0).Build();
-    auto riff = platform::RiffFile::FromMemory(file);
+    auto riff = mixer::RiffFile::FromMemory(file);
     SoundFileData data;
     ASSERT_TRUE(ReadSoundRiff(*riff, &data));
     EXPECT_EQ(data.dwSize, 0xFFFFFFF0u);

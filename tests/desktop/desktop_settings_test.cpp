@@ -1,7 +1,7 @@
 // The desktop's own lines in the settings file: the window's starting scale
 // and the controller's rumble. Whatever a player writes there, the game opens.
-#include "platform/desktop_settings.h"
 #include "platform/headless/headless_system.h"
+#include "ui/desktop_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-using platform::DesktopSettings;
+using ui::DesktopSettings;
 
 TEST(DesktopSettings, ScaleAndRumbleAsWrittenByHand) {
     struct Case {

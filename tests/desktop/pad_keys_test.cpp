@@ -12,9 +12,9 @@
 
 namespace {
 
-using platform::PadInput;
 using platform::headless::HeadlessSystem;
 using platform::headless::HeadlessWindow;
+using ui::PadInput;
 using Step = platform::headless::HeadlessScoreDialogs::Step;
 
 // What the game hears from its window: only the key releases matter here.

@@ -15,8 +15,8 @@ namespace {
 
 using duel_test::DuelGame;
 using platform::Haptic;
-using platform::PadInput;
 using platform::RumbleFor;
+using ui::PadInput;
 
 // The controller's guard for an attack's direction (1 upper left ... 4
 // lower right): shoulders above, triggers below.

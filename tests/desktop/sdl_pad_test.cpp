@@ -2,11 +2,11 @@
 // its events, as SDL's game-controller layer sends them, reach the game's
 // loop as key releases and an open dialog as key presses; a press that went
 // to the dialog never comes back to the game as a release.
-#include "platform/dialog_painter.h"
 #include "platform/headless/recorded_speech.h"
 #include "platform/keys.h"
 #include "platform/score_dialog.h"
 #include "platform/sdl/sdl_system.h"
+#include "ui/dialog_painter.h"
 
 #include "sdl_window_events.h"
 
@@ -39,21 +39,20 @@ void PushAxis(SDL_GameControllerAxis axis, Sint16 value) {
     SDL_PushEvent(&event);
 }
 
-platform::DialogTemplate OkCancel() {
-    platform::DialogTemplate t;
+ui::DialogTemplate OkCancel() {
+    ui::DialogTemplate t;
     t.title = "test";
     t.width = 200;
     t.height = 100;
     t.fontFace = "ＭＳ ＵＩ ゴシック";
-    for (int id : {platform::kDialogOk, platform::kDialogCancel}) {
-        platform::DialogControl button;
-        button.kind = platform::DialogControl::Kind::Button;
+    for (int id : {ui::kDialogOk, ui::kDialogCancel}) {
+        ui::DialogControl button;
+        button.kind = ui::DialogControl::Kind::Button;
         button.id = id;
-        button.text = id == platform::kDialogOk ? "送信" : "閉じる";
-        button.rect = id == platform::kDialogOk ? platform::Rect{10, 60, 90, 90}
-                                                : platform::Rect{110, 60, 190, 90};
+        button.text = id == ui::kDialogOk ? "送信" : "閉じる";
+        button.rect = id == ui::kDialogOk ? ui::Rect{10, 60, 90, 90} : ui::Rect{110, 60, 190, 90};
         button.tabStop = true;
-        button.defaultButton = id == platform::kDialogOk;
+        button.defaultButton = id == ui::kDialogOk;
         t.controls.push_back(button);
     }
     return t;
@@ -104,7 +103,7 @@ TEST(SdlPad, ThePressThatClosesADialogIsNotAKeyForTheGameAfterwards) {
     ASSERT_TRUE(window);
     window->SetTimer(1, 100);
 
-    platform::DialogForm form(OkCancel());
+    ui::DialogForm form(OkCancel());
     events.onTick = [&](int tick) {
         if (tick == 2) {
             // The game's keys are nothing to a dialog; east would cancel, but
@@ -118,7 +117,7 @@ TEST(SdlPad, ThePressThatClosesADialogIsNotAKeyForTheGameAfterwards) {
             form.EndDialog(99); // bounded
         }
     };
-    EXPECT_EQ(platform::RunScoreDialog(form), platform::kDialogCancel);
+    EXPECT_EQ(platform::RunScoreDialog(form), ui::kDialogCancel);
 
     // Back in the game: south is let go now, then pressed again.
     PushButton(SDL_CONTROLLER_BUTTON_A, false);

@@ -96,7 +96,7 @@ TEST(SdlVirtualPad, APadPluggedInWhileTheGameRunsPlaysIt) {
 }
 
 std::vector<VirtualPad::Motors> FeltWith(bool rumble) {
-    platform::DesktopSettings settings;
+    ui::DesktopSettings settings;
     settings.rumble = rumble;
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     platform::sdl::SdlSystem system(settings);

@@ -1,11 +1,11 @@
 // A window low-vision players can enlarge: the game keeps drawing its fixed
 // picture, and the window shows it as large as it is, shape kept, sharp.
-#include "platform/dialog_painter.h"
 #include "platform/headless/recorded_speech.h"
 #include "platform/score_dialog.h"
 #include "platform/sdl/sdl_system.h"
-#include "platform/window_scaling.h"
 #include "shell_game.h"
+#include "ui/dialog_painter.h"
+#include "ui/window_scaling.h"
 
 #include "sdl_window_events.h"
 
@@ -16,8 +16,8 @@
 namespace {
 
 using platform::PixelImage;
-using platform::Rect;
-using platform::WindowScaling;
+using ui::Rect;
+using ui::WindowScaling;
 
 constexpr int kW = 732;
 constexpr int kH = 570;
@@ -166,7 +166,7 @@ public:
         }
     }
     void OnWindowDestroy() override {}
-    platform::Canvas* canvas = nullptr;
+    ui::Canvas* canvas = nullptr;
     std::function<void()> onTick;
 };
 
@@ -268,22 +268,22 @@ TEST(WindowScaling, AClickOnTheEnlargedDialogPressesTheButtonShownThere) {
     ASSERT_TRUE(window);
     events.canvas = &window->GetCanvas();
 
-    platform::DialogTemplate t;
+    ui::DialogTemplate t;
     t.title = "test";
     t.width = 200;
     t.height = 100;
     t.fontFace = "ＭＳ ＵＩ ゴシック";
-    for (int id : {platform::kDialogOk, platform::kDialogCancel}) {
-        platform::DialogControl button;
-        button.kind = platform::DialogControl::Kind::Button;
+    for (int id : {ui::kDialogOk, ui::kDialogCancel}) {
+        ui::DialogControl button;
+        button.kind = ui::DialogControl::Kind::Button;
         button.id = id;
-        button.text = id == platform::kDialogOk ? "送信" : "閉じる";
-        button.rect = id == platform::kDialogOk ? Rect{10, 60, 90, 90} : Rect{110, 60, 190, 90};
+        button.text = id == ui::kDialogOk ? "送信" : "閉じる";
+        button.rect = id == ui::kDialogOk ? Rect{10, 60, 90, 90} : Rect{110, 60, 190, 90};
         button.tabStop = true;
         t.controls.push_back(button);
     }
-    platform::DialogForm form(t);
-    const Rect client = platform::DialogPainter::Place(form, kW, kH);
+    ui::DialogForm form(t);
+    const Rect client = ui::DialogPainter::Place(form, kW, kH);
     // The middle of 閉じる, where the window twice as large shows it; on
     // the plain-size picture that point lies outside the dialog.
     const int x = 2 * (client.left + 150);
@@ -298,7 +298,7 @@ TEST(WindowScaling, AClickOnTheEnlargedDialogPressesTheButtonShownThere) {
         }
     };
     window->SetTimer(1, 100);
-    EXPECT_EQ(platform::RunScoreDialog(form), platform::kDialogCancel);
+    EXPECT_EQ(platform::RunScoreDialog(form), ui::kDialogCancel);
 }
 
 } // namespace

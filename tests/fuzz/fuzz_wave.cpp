@@ -2,8 +2,8 @@
 // or allocate more than the input holds, and every failure it reports must be
 // one the player is shown or a silent one.
 #include "audio/SoundFile.h"
+#include "mixer/riff.h"
 #include "platform/headless/recorded_message_boxes.h"
-#include "platform/riff.h"
 #include "platform/services.h"
 
 #include <cstdint>
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)installed;
     boxes.Clear();
 
-    auto file = platform::RiffFile::FromMemory({data, size});
+    auto file = mixer::RiffFile::FromMemory({data, size});
     SoundFileData sound;
     bool ok = ReadSoundRiff(*file, &sound);
     if (ok && (sound.samples.size() > size || sound.samples.size() > sound.dwSize ||

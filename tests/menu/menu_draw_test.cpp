@@ -6,8 +6,8 @@
 
 namespace {
 
-using platform::Canvas;
 using platform::Color;
+using ui::Canvas;
 
 // Text is drawn smoothed: its pixels run from the background to the text
 // colour. Yellow shades have no blue; white shades are grey.

@@ -1,10 +1,10 @@
-#include "platform/pad_keys.h"
+#include "ui/pad_keys.h"
 
 #include "platform/keys.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace ui {
 
 PadKey PadKeys::GameKey(PadInput input) {
     switch (input) {
@@ -93,4 +93,4 @@ void PadKeys::Forget(int pad) {
     std::erase_if(m_held, [&](const Held& h) { return h.pad == pad; });
 }
 
-} // namespace platform
+} // namespace ui

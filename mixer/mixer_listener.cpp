@@ -1,10 +1,10 @@
-#include "platform/mixer_listener.h"
+#include "mixer/mixer_listener.h"
 
-#include "platform/mixer_buffer.h"
+#include "mixer/mixer_buffer.h"
 
 #include <cmath>
 
-namespace platform {
+namespace mixer {
 
 bool MixerListener::SetPosition(float x, float y, float z) {
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
@@ -52,4 +52,4 @@ void MixerListener::Moved() {
     }
 }
 
-} // namespace platform
+} // namespace mixer

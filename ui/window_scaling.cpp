@@ -1,9 +1,9 @@
-#include "platform/window_scaling.h"
+#include "ui/window_scaling.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -80,7 +80,8 @@ Rect WindowScaling::ToWindow(const Rect& picture) const {
     return {x(picture.left), y(picture.top), x(picture.right), y(picture.bottom)};
 }
 
-void WindowScaling::Render(const PixelImage& picture, PixelImage& window) const {
+void WindowScaling::Render(const platform::PixelImage& picture,
+                           platform::PixelImage& window) const {
     window.width = m_windowWidth;
     window.height = m_windowHeight;
     window.pixels.assign(size_t(m_windowWidth) * m_windowHeight, kBar);
@@ -100,4 +101,4 @@ void WindowScaling::Render(const PixelImage& picture, PixelImage& window) const 
     }
 }
 
-} // namespace platform
+} // namespace ui

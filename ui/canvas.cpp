@@ -1,8 +1,8 @@
-#include "platform/draw.h"
+#include "ui/canvas.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -20,7 +20,7 @@ Canvas::Canvas(int width, int height) {
     m_image.pixels.assign(static_cast<size_t>(m_image.width) * m_image.height, kOpaque);
 }
 
-void Canvas::FillRect(const Rect& rect, Color color) {
+void Canvas::FillRect(const Rect& rect, platform::Color color) {
     const int left = std::max(rect.left, 0);
     const int top = std::max(rect.top, 0);
     const int right = std::min(rect.right, m_image.width);
@@ -31,8 +31,9 @@ void Canvas::FillRect(const Rect& rect, Color color) {
     }
 }
 
-Size Canvas::TextOut(int x, int y, const std::string& text, const Font& font, Color fg, Color bg) {
-    const PixelImage rendered = font.Render(text, fg, bg);
+Size Canvas::TextOut(int x, int y, const std::string& text, const platform::Font& font,
+                     platform::Color fg, platform::Color bg) {
+    const platform::PixelImage rendered = font.Render(text, fg, bg);
     Copy(rendered, x, y);
     const Size extent{rendered.width, rendered.height};
     if (m_logText) {
@@ -41,7 +42,7 @@ Size Canvas::TextOut(int x, int y, const std::string& text, const Font& font, Co
     return extent;
 }
 
-void Canvas::Copy(const PixelImage& src, int x, int y) {
+void Canvas::Copy(const platform::PixelImage& src, int x, int y) {
     if (src.Empty()) {
         return;
     }
@@ -57,15 +58,16 @@ void Canvas::Copy(const PixelImage& src, int x, int y) {
     }
 }
 
-void Canvas::Stretch(const PixelImage& src, const Rect& srcRect, const Rect& dst) {
+void Canvas::Stretch(const platform::PixelImage& src, const Rect& srcRect, const Rect& dst) {
     StretchImpl(src, srcRect, dst, false);
 }
 
-void Canvas::StretchTransparent(const PixelImage& src, const Rect& srcRect, const Rect& dst) {
+void Canvas::StretchTransparent(const platform::PixelImage& src, const Rect& srcRect,
+                                const Rect& dst) {
     StretchImpl(src, srcRect, dst, true);
 }
 
-void Canvas::StretchImpl(const PixelImage& src, const Rect& srcRect, const Rect& dst,
+void Canvas::StretchImpl(const platform::PixelImage& src, const Rect& srcRect, const Rect& dst,
                          bool transparent) {
     const int sw = srcRect.Width();
     const int sh = srcRect.Height();
@@ -98,4 +100,4 @@ void Canvas::StretchImpl(const PixelImage& src, const Rect& srcRect, const Rect&
     }
 }
 
-} // namespace platform
+} // namespace ui

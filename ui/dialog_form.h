@@ -1,11 +1,11 @@
 #pragma once
-#include "platform/draw.h"
+#include "ui/canvas.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace ui {
 
 // The ids of the two standard buttons, and what a modal run returns for them.
 constexpr int kDialogOk = 1;
@@ -39,7 +39,7 @@ struct DialogTemplate {
     int height = 0;
     int fontTenthsOfPoint = 90;
     std::string fontFace;
-    Color background = Rgb(0xF0, 0xF0, 0xF0);
+    platform::Color background = platform::Rgb(0xF0, 0xF0, 0xF0);
     std::vector<DialogControl> controls; // in tab order
 };
 
@@ -112,7 +112,7 @@ public:
     };
     const DialogTemplate& Template() const { return m_template; }
     const std::vector<Control>& Controls() const { return m_controls; }
-    const Font& GetFont() const { return *m_font; }
+    const platform::Font& GetFont() const { return *m_font; }
     int FocusIndex() const { return m_focus; }
     size_t Caret() const { return m_caret; }
     bool AllSelected() const { return m_allSelected; }
@@ -155,7 +155,7 @@ private:
 
     DialogTemplate m_template;
     DialogHandler* m_handler;
-    std::unique_ptr<Font> m_font;
+    std::unique_ptr<platform::Font> m_font;
     std::vector<Control> m_controls;
     int m_focus = -1;
     bool m_opened = false;
@@ -174,4 +174,4 @@ private:
     int m_pressed = -1; // a button held down by the mouse
 };
 
-} // namespace platform
+} // namespace ui

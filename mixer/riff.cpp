@@ -1,10 +1,10 @@
-#include "platform/riff.h"
+#include "mixer/riff.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 
-namespace platform {
+namespace mixer {
 
 namespace {
 
@@ -152,4 +152,4 @@ bool RiffFile::Ascend(const RiffChunk& chunk) {
     return true;
 }
 
-} // namespace platform
+} // namespace mixer

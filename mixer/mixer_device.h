@@ -6,28 +6,29 @@
 
 #include <memory>
 
-namespace platform {
+namespace mixer {
 
 class Mixer;
 class MixerListener;
 
-class MixerDevice : public AudioDevice {
+class MixerDevice : public platform::AudioDevice {
 public:
     MixerDevice(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener);
 
     // Our output is shared with the rest of the desktop whatever the level;
     // only a level outside the known ones is refused.
-    bool SetCooperativeLevel(const Window* window, CooperativeLevel level) override;
-    std::shared_ptr<SoundBuffer> CreateSoundBuffer(const BufferDesc& desc,
-                                                   std::span<const uint8_t> samples) override;
-    std::shared_ptr<SoundListener> GetListener() override;
+    bool SetCooperativeLevel(const platform::Window* window,
+                             platform::CooperativeLevel level) override;
+    std::shared_ptr<platform::SoundBuffer>
+    CreateSoundBuffer(const platform::BufferDesc& desc, std::span<const uint8_t> samples) override;
+    std::shared_ptr<platform::SoundListener> GetListener() override;
 
     // Whether a description can become a buffer (see AudioDevice).
-    static bool Accepts(const BufferDesc& desc);
+    static bool Accepts(const platform::BufferDesc& desc);
 
 private:
     std::shared_ptr<Mixer> m_mixer;
     std::shared_ptr<MixerListener> m_listener;
 };
 
-} // namespace platform
+} // namespace mixer

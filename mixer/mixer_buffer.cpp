@@ -1,18 +1,18 @@
-#include "platform/mixer_buffer.h"
+#include "mixer/mixer_buffer.h"
 
-#include "platform/mixer.h"
-#include "platform/mixer_listener.h"
+#include "mixer/mixer.h"
+#include "mixer/mixer_listener.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace platform {
+namespace mixer {
 
 namespace {
 
 // Hundredths of a decibel to a gain; the bottom of the range is true silence.
 float Attenuation(int32_t hundredthsDb) {
-    if (hundredthsDb <= kVolumeMin) {
+    if (hundredthsDb <= platform::kVolumeMin) {
         return 0.0f;
     }
     return static_cast<float>(std::pow(10.0, hundredthsDb / 2000.0));
@@ -59,7 +59,7 @@ Gains SpatialGains(const MixerListener& listener, float minDistance, float maxDi
 } // namespace
 
 MixerBuffer::MixerBuffer(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener,
-                         const BufferDesc& desc, std::vector<float> samples)
+                         const platform::BufferDesc& desc, std::vector<float> samples)
     : m_mixer(std::move(mixer)), m_listener(std::move(listener)), m_voice(nullptr),
       m_flags(desc.flags), m_bytes(desc.bytes), m_blockAlign(desc.format.blockAlign),
       m_ownRate(desc.format.samplesPerSec) {
@@ -72,12 +72,12 @@ MixerBuffer::~MixerBuffer() {
 
 uint32_t MixerBuffer::GetStatus() const {
     uint32_t status = m_mixer->Status(m_voice);
-    return (status & Mixer::kStatusPlaying ? kStatusPlaying : 0) |
-           (status & Mixer::kStatusLooping ? kStatusLooping : 0);
+    return (status & Mixer::kStatusPlaying ? platform::kStatusPlaying : 0) |
+           (status & Mixer::kStatusLooping ? platform::kStatusLooping : 0);
 }
 
 bool MixerBuffer::Play(uint32_t flags) {
-    m_mixer->Play(m_voice, (flags & kPlayLooping) != 0);
+    m_mixer->Play(m_voice, (flags & platform::kPlayLooping) != 0);
     return true;
 }
 
@@ -99,7 +99,8 @@ uint32_t MixerBuffer::GetCurrentPosition() const {
 }
 
 bool MixerBuffer::SetVolume(int32_t volume) {
-    if (!Has(kCtrlVolume) || volume < kVolumeMin || volume > kVolumeMax) {
+    if (!Has(platform::kCtrlVolume) || volume < platform::kVolumeMin ||
+        volume > platform::kVolumeMax) {
         return false;
     }
     m_volume = volume;
@@ -108,7 +109,7 @@ bool MixerBuffer::SetVolume(int32_t volume) {
 }
 
 bool MixerBuffer::SetPan(int32_t pan) {
-    if (!Has(kCtrlPan) || pan < kPanLeft || pan > kPanRight) {
+    if (!Has(platform::kCtrlPan) || pan < platform::kPanLeft || pan > platform::kPanRight) {
         return false;
     }
     m_pan = pan;
@@ -117,31 +118,33 @@ bool MixerBuffer::SetPan(int32_t pan) {
 }
 
 bool MixerBuffer::SetFrequency(uint32_t hz) {
-    if (!Has(kCtrlFrequency)) {
+    if (!Has(platform::kCtrlFrequency)) {
         return false;
     }
-    if (hz != kFrequencyOriginal && (hz < kFrequencyMin || hz > kFrequencyMax)) {
+    if (hz != platform::kFrequencyOriginal &&
+        (hz < platform::kFrequencyMin || hz > platform::kFrequencyMax)) {
         return false;
     }
     m_frequency = hz;
-    m_mixer->SetRate(m_voice, hz == kFrequencyOriginal ? m_ownRate : hz);
+    m_mixer->SetRate(m_voice, hz == platform::kFrequencyOriginal ? m_ownRate : hz);
     return true;
 }
 
 bool MixerBuffer::GetFrequency(uint32_t* hz) const {
-    if (!Has(kCtrlFrequency)) {
+    if (!Has(platform::kCtrlFrequency)) {
         return false;
     }
-    *hz = m_frequency == kFrequencyOriginal ? m_ownRate : m_frequency;
+    *hz = m_frequency == platform::kFrequencyOriginal ? m_ownRate : m_frequency;
     return true;
 }
 
-std::shared_ptr<Sound3DBuffer> MixerBuffer::Get3DBuffer() {
-    if (!Has(kCtrl3D)) {
+std::shared_ptr<platform::Sound3DBuffer> MixerBuffer::Get3DBuffer() {
+    if (!Has(platform::kCtrl3D)) {
         return nullptr;
     }
     // The 3D face keeps the whole buffer alive, as one object with two faces.
-    return std::shared_ptr<Sound3DBuffer>(shared_from_this(), static_cast<Sound3DBuffer*>(this));
+    return std::shared_ptr<platform::Sound3DBuffer>(shared_from_this(),
+                                                    static_cast<platform::Sound3DBuffer*>(this));
 }
 
 bool MixerBuffer::SetMinDistance(float distance) {
@@ -164,9 +167,10 @@ bool MixerBuffer::SetMaxDistance(float distance) {
 
 void MixerBuffer::UpdateGains() {
     const float level = Attenuation(m_volume);
-    Gains g = Has(kCtrl3D) && m_listener ? SpatialGains(*m_listener, m_minDistance, m_maxDistance)
-                                         : PanGains(m_pan);
+    Gains g = Has(platform::kCtrl3D) && m_listener
+                  ? SpatialGains(*m_listener, m_minDistance, m_maxDistance)
+                  : PanGains(m_pan);
     m_mixer->SetGains(m_voice, g.left * level, g.right * level);
 }
 
-} // namespace platform
+} // namespace mixer

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace platform {
+namespace ui {
 
 // What the desktop side of the game reads from the player's settings file,
 // beside what the game itself keeps there: lines the game never looks at and
@@ -18,10 +18,10 @@ struct DesktopSettings {
     // "rumble=0" turns the controller's rumble off; anything else keeps it.
     bool rumble = true;
 
-    static DesktopSettings Read(const ProfileStore& profile);
+    static DesktopSettings Read(const platform::ProfileStore& profile);
     // The settings file of the application `app` under `company`; the
     // defaults when it cannot be read.
     static DesktopSettings Load(const std::string& company, const std::string& app);
 };
 
-} // namespace platform
+} // namespace ui

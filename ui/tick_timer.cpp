@@ -1,6 +1,6 @@
-#include "platform/tick_timer.h"
+#include "ui/tick_timer.h"
 
-namespace platform {
+namespace ui {
 
 namespace {
 // Signed distance, so the 32-bit tick count may wrap between two ticks.
@@ -31,4 +31,4 @@ bool TickTimer::TakeDue(uint32_t now) {
     return true;
 }
 
-} // namespace platform
+} // namespace ui

@@ -1,41 +1,42 @@
-#include "platform/mixer_device.h"
+#include "mixer/mixer_device.h"
 
-#include "platform/mixer.h"
-#include "platform/mixer_buffer.h"
-#include "platform/mixer_listener.h"
+#include "mixer/mixer.h"
+#include "mixer/mixer_buffer.h"
+#include "mixer/mixer_listener.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace platform {
+namespace mixer {
 
 MixerDevice::MixerDevice(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener)
     : m_mixer(std::move(mixer)), m_listener(std::move(listener)) {}
 
-bool MixerDevice::SetCooperativeLevel(const Window*, CooperativeLevel level) {
-    return level >= CooperativeLevel::Normal && level <= CooperativeLevel::WritePrimary;
+bool MixerDevice::SetCooperativeLevel(const platform::Window*, platform::CooperativeLevel level) {
+    return level >= platform::CooperativeLevel::Normal &&
+           level <= platform::CooperativeLevel::WritePrimary;
 }
 
-bool MixerDevice::Accepts(const BufferDesc& desc) {
-    const WaveFormat& f = desc.format;
-    if (f.formatTag != kWaveFormatPcm || f.channels != 1) {
+bool MixerDevice::Accepts(const platform::BufferDesc& desc) {
+    const platform::WaveFormat& f = desc.format;
+    if (f.formatTag != platform::kWaveFormatPcm || f.channels != 1) {
         return false;
     }
     if ((f.bitsPerSample != 8 && f.bitsPerSample != 16) || f.blockAlign != f.bitsPerSample / 8) {
         return false;
     }
-    if (f.samplesPerSec < kFrequencyMin || f.samplesPerSec > kFrequencyMax) {
+    if (f.samplesPerSec < platform::kFrequencyMin || f.samplesPerSec > platform::kFrequencyMax) {
         return false;
     }
-    if (desc.bytes < f.blockAlign || desc.bytes > kBufferBytesMax) {
+    if (desc.bytes < f.blockAlign || desc.bytes > platform::kBufferBytesMax) {
         return false;
     }
     // A buffer is placed either by its pan or in space, never both.
-    return !((desc.flags & kCtrl3D) && (desc.flags & kCtrlPan));
+    return !((desc.flags & platform::kCtrl3D) && (desc.flags & platform::kCtrlPan));
 }
 
-std::shared_ptr<SoundBuffer> MixerDevice::CreateSoundBuffer(const BufferDesc& desc,
-                                                            std::span<const uint8_t> samples) {
+std::shared_ptr<platform::SoundBuffer>
+MixerDevice::CreateSoundBuffer(const platform::BufferDesc& desc, std::span<const uint8_t> samples) {
     if (!Accepts(desc)) {
         return nullptr;
     }
@@ -53,15 +54,15 @@ std::shared_ptr<SoundBuffer> MixerDevice::CreateSoundBuffer(const BufferDesc& de
         }
     }
     auto buffer = std::make_shared<MixerBuffer>(m_mixer, m_listener, desc, std::move(mono));
-    if (desc.flags & kCtrl3D) {
+    if (desc.flags & platform::kCtrl3D) {
         m_listener->Attach(buffer);
         buffer->UpdateGains();
     }
     return buffer;
 }
 
-std::shared_ptr<SoundListener> MixerDevice::GetListener() {
+std::shared_ptr<platform::SoundListener> MixerDevice::GetListener() {
     return m_listener;
 }
 
-} // namespace platform
+} // namespace mixer

@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace mixer {
 
 class MixerBuffer;
 
-class MixerListener : public SoundListener {
+class MixerListener : public platform::SoundListener {
 public:
     bool SetPosition(float x, float y, float z) override;
     bool SetDopplerFactor(float factor) override;
@@ -34,4 +34,4 @@ private:
     std::vector<std::weak_ptr<MixerBuffer>> m_buffers;
 };
 
-} // namespace platform
+} // namespace mixer

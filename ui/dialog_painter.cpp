@@ -1,30 +1,30 @@
-#include "platform/dialog_painter.h"
+#include "ui/dialog_painter.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
 using Kind = DialogControl::Kind;
 
 constexpr int kBorder = 3;
-constexpr Color kFrameFace = Rgb(0xD4, 0xD0, 0xC8);
-constexpr Color kFrameEdge = Rgb(0x40, 0x40, 0x40);
-constexpr Color kCaptionBack = Rgb(0x0A, 0x24, 0x6A);
-constexpr Color kCaptionText = Rgb(0xFF, 0xFF, 0xFF);
-constexpr Color kFieldBack = Rgb(0xFF, 0xFF, 0xFF);
-constexpr Color kFieldText = Rgb(0x00, 0x00, 0x00);
-constexpr Color kFieldEdge = Rgb(0x7A, 0x7A, 0x7A);
-constexpr Color kFocusEdge = Rgb(0x00, 0x78, 0xD7);
-constexpr Color kHighlightBack = Rgb(0x00, 0x78, 0xD7);
-constexpr Color kHighlightText = Rgb(0xFF, 0xFF, 0xFF);
-constexpr Color kLabelText = Rgb(0x00, 0x00, 0x00);
-constexpr Color kLabelBack = Rgb(0xF0, 0xF0, 0xF0);
-constexpr Color kButtonFace = Rgb(0xE1, 0xE1, 0xE1);
-constexpr Color kButtonPressed = Rgb(0xCC, 0xE4, 0xF7);
-constexpr Color kButtonEdge = Rgb(0xAD, 0xAD, 0xAD);
-constexpr Color kArrow = Rgb(0x20, 0x20, 0x20);
+constexpr platform::Color kFrameFace = platform::Rgb(0xD4, 0xD0, 0xC8);
+constexpr platform::Color kFrameEdge = platform::Rgb(0x40, 0x40, 0x40);
+constexpr platform::Color kCaptionBack = platform::Rgb(0x0A, 0x24, 0x6A);
+constexpr platform::Color kCaptionText = platform::Rgb(0xFF, 0xFF, 0xFF);
+constexpr platform::Color kFieldBack = platform::Rgb(0xFF, 0xFF, 0xFF);
+constexpr platform::Color kFieldText = platform::Rgb(0x00, 0x00, 0x00);
+constexpr platform::Color kFieldEdge = platform::Rgb(0x7A, 0x7A, 0x7A);
+constexpr platform::Color kFocusEdge = platform::Rgb(0x00, 0x78, 0xD7);
+constexpr platform::Color kHighlightBack = platform::Rgb(0x00, 0x78, 0xD7);
+constexpr platform::Color kHighlightText = platform::Rgb(0xFF, 0xFF, 0xFF);
+constexpr platform::Color kLabelText = platform::Rgb(0x00, 0x00, 0x00);
+constexpr platform::Color kLabelBack = platform::Rgb(0xF0, 0xF0, 0xF0);
+constexpr platform::Color kButtonFace = platform::Rgb(0xE1, 0xE1, 0xE1);
+constexpr platform::Color kButtonPressed = platform::Rgb(0xCC, 0xE4, 0xF7);
+constexpr platform::Color kButtonEdge = platform::Rgb(0xAD, 0xAD, 0xAD);
+constexpr platform::Color kArrow = platform::Rgb(0x20, 0x20, 0x20);
 
 int CaptionHeight(const DialogForm& form) {
     return form.RowHeight() + 8;
@@ -43,7 +43,7 @@ Rect Intersect(const Rect& a, const Rect& b) {
             std::min(a.bottom, b.bottom)};
 }
 
-void Outline(Canvas& target, const Rect& r, Color color, int width = 1) {
+void Outline(Canvas& target, const Rect& r, platform::Color color, int width = 1) {
     target.FillRect({r.left, r.top, r.right, r.top + width}, color);
     target.FillRect({r.left, r.bottom - width, r.right, r.bottom}, color);
     target.FillRect({r.left, r.top, r.left + width, r.bottom}, color);
@@ -71,7 +71,7 @@ void DownArrow(Canvas& target, const Rect& button) {
     }
 }
 
-int VerticalCentre(const Rect& r, const Font& font) {
+int VerticalCentre(const Rect& r, const platform::Font& font) {
     return r.top + (r.Height() - std::max(font.LineHeight(), font.PixelHeight())) / 2;
 }
 
@@ -91,17 +91,18 @@ Rect DialogPainter::Frame(const DialogForm& form, const Rect& client) {
             client.right + kBorder, client.bottom + kBorder};
 }
 
-int DialogPainter::TextWidth(const Font& font, const std::string& text) const {
+int DialogPainter::TextWidth(const platform::Font& font, const std::string& text) const {
     return text.empty() ? 0 : font.Render(text, 0, 0).width;
 }
 
-void DialogPainter::DrawText(Canvas& target, const Font& font, const Rect& clip, int x, int y,
-                             const std::string& text, Color fg, Color bg) {
+void DialogPainter::DrawText(Canvas& target, const platform::Font& font, const Rect& clip, int x,
+                             int y, const std::string& text, platform::Color fg,
+                             platform::Color bg) {
     if (text.empty()) {
         return;
     }
     m_drawn.push_back({text, clip, x, y, fg, bg});
-    const PixelImage image = font.Render(text, fg, bg);
+    const platform::PixelImage image = font.Render(text, fg, bg);
     const Rect shown = Intersect({x, y, x + image.width, y + image.height}, clip);
     if (image.Empty() || shown.Width() <= 0 || shown.Height() <= 0) {
         return;
@@ -114,7 +115,7 @@ void DialogPainter::Paint(const DialogForm& form, Canvas& target, const Rect& cl
     m_drawn.clear();
     m_caret = {};
     const DialogTemplate& t = form.Template();
-    const Font& font = form.GetFont();
+    const platform::Font& font = form.GetFont();
 
     const Rect frame = Frame(form, client);
     target.FillRect(frame, kFrameFace);
@@ -153,7 +154,7 @@ void DialogPainter::Paint(const DialogForm& form, Canvas& target, const Rect& cl
 
 void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control& edit, bool focused,
                               Canvas& target, const Rect& client) {
-    const Font& font = form.GetFont();
+    const platform::Font& font = form.GetFont();
     const Rect r = Offset(edit.layout.rect, client);
     target.FillRect(r, kFieldBack);
     Outline(target, r, focused ? kFocusEdge : kFieldEdge);
@@ -207,7 +208,7 @@ void DialogPainter::PaintEdit(const DialogForm& form, const DialogForm::Control&
 
 void DialogPainter::PaintList(const DialogForm& form, int index, bool focused, Canvas& target,
                               const Rect& client) {
-    const Font& font = form.GetFont();
+    const platform::Font& font = form.GetFont();
     const auto& list = form.Controls()[index];
     const Rect field = Offset(form.FieldRect(index), client);
     target.FillRect(field, kFieldBack);
@@ -224,8 +225,8 @@ void DialogPainter::PaintList(const DialogForm& form, int index, bool focused, C
         }
         return;
     }
-    const Color fg = focused ? kHighlightText : kFieldText;
-    const Color bg = focused ? kHighlightBack : kFieldBack;
+    const platform::Color fg = focused ? kHighlightText : kFieldText;
+    const platform::Color bg = focused ? kHighlightBack : kFieldBack;
     target.FillRect(text, bg);
     DrawText(target, font, text, text.left + 2, VerticalCentre(text, font),
              list.items[list.selected], fg, bg);
@@ -233,7 +234,7 @@ void DialogPainter::PaintList(const DialogForm& form, int index, bool focused, C
 
 void DialogPainter::PaintDrop(const DialogForm& form, int index, Canvas& target,
                               const Rect& client) {
-    const Font& font = form.GetFont();
+    const platform::Font& font = form.GetFont();
     const auto& list = form.Controls()[index];
     const Rect box = Offset(form.DropListRect(index), client);
     target.FillRect(box, kFieldBack);
@@ -262,7 +263,7 @@ void DialogPainter::PaintDrop(const DialogForm& form, int index, Canvas& target,
 
 void DialogPainter::PaintButton(const DialogForm& form, int index, bool focused, Canvas& target,
                                 const Rect& client) {
-    const Font& font = form.GetFont();
+    const platform::Font& font = form.GetFont();
     const auto& button = form.Controls()[index];
     const Rect r = Offset(button.layout.rect, client);
     const bool pressed = form.PressedIndex() == index;
@@ -278,4 +279,4 @@ void DialogPainter::PaintButton(const DialogForm& form, int index, bool focused,
     }
 }
 
-} // namespace platform
+} // namespace ui

@@ -1,4 +1,5 @@
-#include "platform/dialog_form.h"
+#include "ui/dialog_form.h"
+#include "text/ascii.h"
 
 #include "platform/keys.h"
 #include "platform/speech.h"
@@ -6,7 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -86,15 +87,11 @@ bool Inside(const Rect& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-char Upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
 } // namespace
 
 DialogForm::DialogForm(DialogTemplate dialogTemplate, DialogHandler* handler)
     : m_template(std::move(dialogTemplate)), m_handler(handler),
-      m_font(std::make_unique<Font>(m_template.fontTenthsOfPoint, m_template.fontFace)) {
+      m_font(std::make_unique<platform::Font>(m_template.fontTenthsOfPoint, m_template.fontFace)) {
     for (const DialogControl& layout : m_template.controls) {
         Control control;
         control.layout = layout;
@@ -255,8 +252,8 @@ void DialogForm::Open() {
             m_allSelected = true;
         }
     }
-    Speak(m_template.title, true);
-    Speak(Describe(m_focus), false);
+    platform::Speak(m_template.title, true);
+    platform::Speak(Describe(m_focus), false);
     Changed();
 }
 
@@ -273,7 +270,7 @@ void DialogForm::MoveFocus(int index) {
         m_allSelected = true;
     }
     if (m_opened) {
-        Speak(Describe(index), true);
+        platform::Speak(Describe(index), true);
     }
     Changed();
 }
@@ -409,9 +406,9 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
         m_allSelected = true;
         m_caret = text.size();
         if (edit.layout.masked) {
-            Speak(Describe(m_focus), true);
+            platform::Speak(Describe(m_focus), true);
         } else {
-            Speak(text.empty() ? kEmptyEdit : text, true);
+            platform::Speak(text.empty() ? kEmptyEdit : text, true);
         }
         Changed();
         return true;
@@ -475,7 +472,7 @@ std::string DialogForm::Masked(const std::string& text) {
 void DialogForm::SpeakEdit(const Control& edit, const std::string& part) {
     // A password is not read out to whoever sits nearby, not even a letter.
     if (!edit.layout.masked) {
-        Speak(part, true);
+        platform::Speak(part, true);
     }
 }
 
@@ -530,7 +527,8 @@ bool DialogForm::ListKey(Control& list, int vk, KeyMods mods) {
         // round the end of the list.
         for (int step = 1; step <= count; ++step) {
             const int i = ((current < 0 ? -1 : current) + step) % count;
-            if (!list.items[i].empty() && Upper(list.items[i][0]) == static_cast<char>(vk)) {
+            if (!list.items[i].empty() &&
+                text::AsciiUpper(list.items[i][0]) == static_cast<char>(vk)) {
                 next = i;
                 break;
             }
@@ -545,7 +543,7 @@ bool DialogForm::ListKey(Control& list, int vk, KeyMods mods) {
         if (next != m_dropHighlight) {
             m_dropHighlight = next;
             ShowRow(next);
-            Speak(list.items[next], true);
+            platform::Speak(list.items[next], true);
             Changed();
         }
     } else {
@@ -559,7 +557,7 @@ void DialogForm::Select(Control& list, int index) {
         return;
     }
     list.selected = index;
-    Speak(list.items[index], true);
+    platform::Speak(list.items[index], true);
     Changed();
 }
 
@@ -581,7 +579,7 @@ void DialogForm::CloseDrop(bool commit) {
         Select(list, m_dropHighlight);
     } else if (!commit && m_dropHighlight != list.selected) {
         // What was chosen before the list opened stands, and is said again.
-        Speak(Describe(m_focus), true);
+        platform::Speak(Describe(m_focus), true);
     }
     m_dropHighlight = -1;
     Changed();
@@ -692,4 +690,4 @@ bool DialogForm::TakeDirty() {
     return dirty;
 }
 
-} // namespace platform
+} // namespace ui

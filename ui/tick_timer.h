@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-namespace platform {
+namespace ui {
 
 // One periodic timer as the old window timers behaved: the ticks that fall due
 // while the thread is busy are not made up; a busy spell of any length leaves
@@ -25,4 +25,4 @@ private:
     uint32_t m_due = 0;
 };
 
-} // namespace platform
+} // namespace ui

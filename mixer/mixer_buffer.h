@@ -7,19 +7,19 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace mixer {
 
 class Mixer;
 class MixerListener;
 struct MixerVoice;
 
-class MixerBuffer : public SoundBuffer,
-                    public Sound3DBuffer,
+class MixerBuffer : public platform::SoundBuffer,
+                    public platform::Sound3DBuffer,
                     public std::enable_shared_from_this<MixerBuffer> {
 public:
     // desc must already be valid (see MixerDevice); listener is used by 3D buffers.
     MixerBuffer(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener,
-                const BufferDesc& desc, std::vector<float> samples);
+                const platform::BufferDesc& desc, std::vector<float> samples);
     ~MixerBuffer() override;
 
     uint32_t GetStatus() const override;
@@ -33,7 +33,7 @@ public:
     int32_t GetPan() const override { return m_pan; }
     bool SetFrequency(uint32_t hz) override;
     bool GetFrequency(uint32_t* hz) const override;
-    std::shared_ptr<Sound3DBuffer> Get3DBuffer() override;
+    std::shared_ptr<platform::Sound3DBuffer> Get3DBuffer() override;
 
     bool SetMinDistance(float distance) override;
     bool SetMaxDistance(float distance) override;
@@ -55,9 +55,9 @@ private:
     const uint32_t m_ownRate;
     int32_t m_volume = 0;
     int32_t m_pan = 0;
-    uint32_t m_frequency = kFrequencyOriginal;
+    uint32_t m_frequency = platform::kFrequencyOriginal;
     float m_minDistance = 1.0f;
     float m_maxDistance = 1.0e9f;
 };
 
-} // namespace platform
+} // namespace mixer

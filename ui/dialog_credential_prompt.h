@@ -2,15 +2,16 @@
 #include "platform/credentials.h"
 #include "platform/score_dialog.h"
 
-namespace platform {
+namespace ui {
 
 // Asks for a user name and password with a small dialog of our own widgets,
 // run modally by the backend's dialog runner: the password is drawn as marks
 // and never spoken. OK (Enter) answers, キャンセル (Escape) cancels.
-class DialogCredentialPrompt : public CredentialPrompt {
+class DialogCredentialPrompt : public platform::CredentialPrompt {
 public:
-    explicit DialogCredentialPrompt(ScoreDialogs& dialogs) : m_dialogs(dialogs) {}
-    std::optional<Credentials> Ask(const std::string& server, const std::string& realm) override;
+    explicit DialogCredentialPrompt(platform::ScoreDialogs& dialogs) : m_dialogs(dialogs) {}
+    std::optional<platform::Credentials> Ask(const std::string& server,
+                                             const std::string& realm) override;
 
     // The dialog's control ids.
     static constexpr int kUser = 101;
@@ -19,7 +20,7 @@ public:
     static DialogTemplate Template(const std::string& server, const std::string& realm);
 
 private:
-    ScoreDialogs& m_dialogs;
+    platform::ScoreDialogs& m_dialogs;
 };
 
-} // namespace platform
+} // namespace ui

@@ -1,6 +1,6 @@
-#include "platform/dialog_credential_prompt.h"
+#include "ui/dialog_credential_prompt.h"
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -43,13 +43,13 @@ DialogTemplate DialogCredentialPrompt::Template(const std::string& server,
     return t;
 }
 
-std::optional<Credentials> DialogCredentialPrompt::Ask(const std::string& server,
-                                                       const std::string& realm) {
+std::optional<platform::Credentials> DialogCredentialPrompt::Ask(const std::string& server,
+                                                                 const std::string& realm) {
     DialogForm form(Template(server, realm));
     if (m_dialogs.RunModal(form) != kDialogOk) {
         return std::nullopt;
     }
-    return Credentials{form.GetWindowText(kUser), form.GetWindowText(kPassword)};
+    return platform::Credentials{form.GetWindowText(kUser), form.GetWindowText(kPassword)};
 }
 
-} // namespace platform
+} // namespace ui

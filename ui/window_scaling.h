@@ -1,10 +1,10 @@
 #pragma once
-#include "platform/draw.h"
 #include "platform/pixels.h"
+#include "ui/canvas.h"
 
 #include <vector>
 
-namespace platform {
+namespace ui {
 
 // How the game's picture, always drawn at its own fixed size, sits in a window
 // of any size: as large as fits with its shape kept, centred, the rest black.
@@ -28,7 +28,7 @@ public:
 
     // The whole window as it is shown: the picture scaled into its place and
     // black around it. window is resized to the window's size.
-    void Render(const PixelImage& picture, PixelImage& window) const;
+    void Render(const platform::PixelImage& picture, platform::PixelImage& window) const;
 
 private:
     int m_pictureWidth;
@@ -39,4 +39,4 @@ private:
     std::vector<int> m_columns; // the picture column shown in each placed column
 };
 
-} // namespace platform
+} // namespace ui

@@ -1,10 +1,10 @@
 #pragma once
-#include "platform/dialog_form.h"
+#include "ui/dialog_form.h"
 
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace ui {
 
 // Draws a DialogForm as a small window of its own: a frame with the title
 // in its caption bar, and the controls in their template positions.
@@ -17,8 +17,8 @@ public:
         Rect clip; // the part of the target the text was limited to
         int x = 0;
         int y = 0;
-        Color fg = 0;
-        Color bg = 0;
+        platform::Color fg = 0;
+        platform::Color bg = 0;
     };
 
     // Where the form's client area goes so that the whole frame stands in
@@ -37,8 +37,8 @@ public:
     Rect CaretRect() const { return m_caret; }
 
 private:
-    void DrawText(Canvas& target, const Font& font, const Rect& clip, int x, int y,
-                  const std::string& text, Color fg, Color bg);
+    void DrawText(Canvas& target, const platform::Font& font, const Rect& clip, int x, int y,
+                  const std::string& text, platform::Color fg, platform::Color bg);
     void PaintEdit(const DialogForm& form, const DialogForm::Control& edit, bool focused,
                    Canvas& target, const Rect& client);
     void PaintList(const DialogForm& form, int index, bool focused, Canvas& target,
@@ -46,11 +46,11 @@ private:
     void PaintDrop(const DialogForm& form, int index, Canvas& target, const Rect& client);
     void PaintButton(const DialogForm& form, int index, bool focused, Canvas& target,
                      const Rect& client);
-    int TextWidth(const Font& font, const std::string& text) const;
+    int TextWidth(const platform::Font& font, const std::string& text) const;
 
     std::vector<DrawnText> m_drawn;
     Rect m_caret;
     int m_editScroll = 0; // pixels of the edit's text scrolled off to the left
 };
 
-} // namespace platform
+} // namespace ui

@@ -1,9 +1,9 @@
 #pragma once
-#include "platform/dialog_form.h"
+#include "ui/dialog_form.h"
 
 #include <vector>
 
-namespace platform {
+namespace ui {
 
 // The buttons and triggers of a game controller, named by where they sit:
 // the south face button is A on some makers' pads and a cross on others'.
@@ -87,4 +87,4 @@ private:
     std::vector<Held> m_held;
 };
 
-} // namespace platform
+} // namespace ui

@@ -10,7 +10,7 @@
 #include <streambuf>
 #include <string>
 
-namespace platform {
+namespace mixer {
 
 // Four-character code, first character in the lowest byte as in the file.
 constexpr uint32_t FourCC(const char (&text)[5]) {
@@ -61,4 +61,4 @@ private:
     uint64_t m_position = 0;
 };
 
-} // namespace platform
+} // namespace mixer

@@ -1,10 +1,10 @@
-#include "platform/mixer.h"
+#include "mixer/mixer.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-namespace platform {
+namespace mixer {
 
 namespace {
 
@@ -372,4 +372,4 @@ void Mixer::RenderVoice(MixerVoice& v, float* out, uint32_t frames) {
     v.published.store(pub, std::memory_order_release);
 }
 
-} // namespace platform
+} // namespace mixer

@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-namespace platform {
+namespace mixer {
 
 struct MixerVoice;
 
@@ -79,4 +79,4 @@ private:
     std::vector<float> m_scratch;
 };
 
-} // namespace platform
+} // namespace mixer
