@@ -98,23 +98,25 @@ uint32_t MixerBuffer::GetCurrentPosition() const {
     return m_mixer->Position(m_voice) * m_blockAlign;
 }
 
-bool MixerBuffer::SetVolume(int32_t volume) {
-    if (!Has(platform::kCtrlVolume) || volume < platform::kVolumeMin ||
-        volume > platform::kVolumeMax) {
+template <typename T> bool MixerBuffer::SetGainInput(T& field, T value, bool accepted) {
+    if (!accepted) {
         return false;
     }
-    m_volume = volume;
+    field = value;
     UpdateGains();
     return true;
 }
 
+bool MixerBuffer::SetVolume(int32_t volume) {
+    return SetGainInput(m_volume, volume,
+                        Has(platform::kCtrlVolume) && volume >= platform::kVolumeMin &&
+                            volume <= platform::kVolumeMax);
+}
+
 bool MixerBuffer::SetPan(int32_t pan) {
-    if (!Has(platform::kCtrlPan) || pan < platform::kPanLeft || pan > platform::kPanRight) {
-        return false;
-    }
-    m_pan = pan;
-    UpdateGains();
-    return true;
+    return SetGainInput(m_pan, pan,
+                        Has(platform::kCtrlPan) && pan >= platform::kPanLeft &&
+                            pan <= platform::kPanRight);
 }
 
 bool MixerBuffer::SetFrequency(uint32_t hz) {
@@ -148,21 +150,11 @@ std::shared_ptr<platform::Sound3DBuffer> MixerBuffer::Get3DBuffer() {
 }
 
 bool MixerBuffer::SetMinDistance(float distance) {
-    if (!(distance > 0.0f) || !std::isfinite(distance)) {
-        return false;
-    }
-    m_minDistance = distance;
-    UpdateGains();
-    return true;
+    return SetGainInput(m_minDistance, distance, distance > 0.0f && std::isfinite(distance));
 }
 
 bool MixerBuffer::SetMaxDistance(float distance) {
-    if (!(distance > 0.0f) || !std::isfinite(distance)) {
-        return false;
-    }
-    m_maxDistance = distance;
-    UpdateGains();
-    return true;
+    return SetGainInput(m_maxDistance, distance, distance > 0.0f && std::isfinite(distance));
 }
 
 void MixerBuffer::UpdateGains() {

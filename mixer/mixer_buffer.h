@@ -45,6 +45,8 @@ public:
 
 private:
     bool Has(uint32_t control) const { return (m_flags & control) != 0; }
+    // Takes a value that changes the voice's gains, when it is accepted.
+    template <typename T> bool SetGainInput(T& field, T value, bool accepted);
 
     std::shared_ptr<Mixer> m_mixer;
     std::shared_ptr<MixerListener> m_listener;

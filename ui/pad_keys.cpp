@@ -6,46 +6,48 @@
 
 namespace ui {
 
-PadKey PadKeys::GameKey(PadInput input) {
-    switch (input) {
-    case PadInput::DpadUp:
-        return {VK_UP, {}};
-    case PadInput::DpadDown:
-        return {VK_DOWN, {}};
-    case PadInput::South:
-        return {VK_SPACE, {}};
-    case PadInput::Back:
-        return {VK_ESCAPE, {}};
-    case PadInput::LeftShoulder:
-        return {'7', {}};
-    case PadInput::RightShoulder:
-        return {'9', {}};
-    case PadInput::LeftTrigger:
-        return {'1', {}};
-    case PadInput::RightTrigger:
-        return {'3', {}};
-    default:
-        return {};
+namespace {
+
+struct Mapping {
+    PadInput input;
+    PadKey key;
+};
+
+// The game hears the keys of its menu and its duel.
+constexpr Mapping kGameKeys[] = {
+    {PadInput::DpadUp, {VK_UP, {}}},     {PadInput::DpadDown, {VK_DOWN, {}}},
+    {PadInput::South, {VK_SPACE, {}}},   {PadInput::Back, {VK_ESCAPE, {}}},
+    {PadInput::LeftShoulder, {'7', {}}}, {PadInput::RightShoulder, {'9', {}}},
+    {PadInput::LeftTrigger, {'1', {}}},  {PadInput::RightTrigger, {'3', {}}},
+};
+
+// A dialog hears the keys that move between and answer its controls.
+constexpr Mapping kDialogKeys[] = {
+    {PadInput::DpadUp, {VK_UP, {}}},
+    {PadInput::DpadDown, {VK_DOWN, {}}},
+    {PadInput::DpadLeft, {VK_TAB, {true, false, false}}},
+    {PadInput::DpadRight, {VK_TAB, {}}},
+    {PadInput::South, {VK_RETURN, {}}},
+    {PadInput::East, {VK_ESCAPE, {}}},
+};
+
+template <size_t N> PadKey Find(const Mapping (&table)[N], PadInput input) {
+    for (const Mapping& m : table) {
+        if (m.input == input) {
+            return m.key;
+        }
     }
+    return {};
+}
+
+} // namespace
+
+PadKey PadKeys::GameKey(PadInput input) {
+    return Find(kGameKeys, input);
 }
 
 PadKey PadKeys::DialogKey(PadInput input) {
-    switch (input) {
-    case PadInput::DpadUp:
-        return {VK_UP, {}};
-    case PadInput::DpadDown:
-        return {VK_DOWN, {}};
-    case PadInput::DpadLeft:
-        return {VK_TAB, {true, false, false}};
-    case PadInput::DpadRight:
-        return {VK_TAB, {}};
-    case PadInput::South:
-        return {VK_RETURN, {}};
-    case PadInput::East:
-        return {VK_ESCAPE, {}};
-    default:
-        return {};
-    }
+    return Find(kDialogKeys, input);
 }
 
 bool PadKeys::IsHeld(int pad, PadInput input) const {
