@@ -1,5 +1,6 @@
 #pragma once
 // A whole game on the headless backend, started in a data folder of its own.
+#include "audio/SoundVolume.h"
 #include "platform/headless/headless_system.h"
 #include "platform/keys.h"
 #include "resources/texts.h"
@@ -36,6 +37,11 @@ struct Game {
         : system(startTick),
           folder(std::filesystem::path(system.ConfigHome()) / "data", withSound) {
         app.SetRegistryKey(texts::kCompanyKey);
+        // The volume each sound id was last given outlives the scenes for the
+        // whole process, as in the game; a game started here is a new process's.
+        for (uint32_t id = 0; id < CSoundVolume::kRemembered; ++id) {
+            CSoundVolume::Instance().SetRemembered(id, 0);
+        }
     }
 
     // Opens the main window and runs its start-up, as DoModal would.
