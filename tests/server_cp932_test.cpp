@@ -39,25 +39,4 @@ TEST_F(ScoreServerTest, Cp932NamesAreStoredAndShownAsUtf8) {
     }
 }
 
-TEST_F(ScoreServerTest, AnswerIsCp932) {
-    auto res = m_server.Submit(server_test::SubmitQuery("Japan", "山田", 2, 1));
-    ASSERT_TRUE(res);
-    // "記録" in CP932; in UTF-8 these bytes never appear.
-    EXPECT_NE(res->body.find("\x8B\x4C\x98\x5E"), std::string::npos);
-    EXPECT_EQ(res->body.find("記録"), std::string::npos);
-    EXPECT_EQ(server_test::MessageLines(res->body),
-              (std::vector<std::string>{"記録しました。", "ノーマルで 1 件中 1 位です。"}));
-}
-
-TEST(Cp932, RoundTripAndRefusals) {
-    const std::string text = "山田太郎 ｶﾀﾅ ①～\\~";
-    auto bytes = scored::Cp932::FromUtf8(text);
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(scored::Cp932::ToUtf8(*bytes), text);
-    // A lone lead byte at the end, and a character CP932 does not have.
-    EXPECT_FALSE(scored::Cp932::ToUtf8("\x8E\x52\x93"));
-    EXPECT_FALSE(scored::Cp932::FromUtf8("😀"));
-    EXPECT_FALSE(scored::Cp932::FromUtf8("\xE5\xB1"));
-}
-
 } // namespace

@@ -54,34 +54,9 @@ inline std::string SubmitQuery(std::string_view area, std::string_view nameUtf8,
            "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score);
 }
 
-// The message between the markers, read the way the game reads it: lines
-// after a line with "DATA_START" not at its start, up to one with
-// "DATA_END", trimmed, blank ones dropped; converted from CP932.
-inline std::vector<std::string> MessageLines(const std::string& cp932Body) {
-    std::vector<std::string> lines;
-    bool inside = false;
-    size_t pos = 0;
-    while (pos < cp932Body.size()) {
-        size_t end = cp932Body.find('\n', pos);
-        std::string line = cp932Body.substr(pos, end == std::string::npos ? end : end - pos);
-        pos = end == std::string::npos ? cp932Body.size() : end + 1;
-        size_t start = line.find("DATA_START");
-        if (start != std::string::npos && start > 0) {
-            inside = true;
-            continue;
-        }
-        size_t stop = line.find("DATA_END");
-        if (stop != std::string::npos && stop > 0) {
-            break;
-        }
-        size_t first = line.find_first_not_of(" \t\r");
-        if (!inside || first == std::string::npos) {
-            continue;
-        }
-        line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
-        lines.push_back(scored::Cp932::ToUtf8(line).value_or("<not CP932>"));
-    }
-    return lines;
+// An answer of the server as text: it speaks CP932.
+inline std::string Utf8(const std::string& cp932Body) {
+    return scored::Cp932::ToUtf8(cp932Body).value_or("<not CP932>");
 }
 
 class InProcessServer {

@@ -60,14 +60,6 @@ TEST(Settings, HoweverTheGameEndsTheyAreWrittenExactlyOnce) {
     }
 }
 
-TEST(Settings, TheWholeGameFromItsEntryEndsWithTheSettingsWritten) {
-    Game game;
-    game.system.SetScript(ChooseMenuItem(6));
-    EXPECT_FALSE(game.app.InitInstance());
-    EXPECT_EQ(game.app.ExitCode(), 0);
-    EXPECT_EQ(ReadFile(game.SettingsFile()), "aria=\nname=\n");
-}
-
 TEST(Settings, JapaneseValuesChangedDuringARunAreKeptForTheNext) {
     Game game;
     WriteSettings(game, "rumble=0\naria=Secret\nname=old\n");
@@ -89,46 +81,6 @@ TEST(Settings, JapaneseValuesChangedDuringARunAreKeptForTheNext) {
     reg.Load();
     EXPECT_EQ(reg.m_strArea, "北海道");
     EXPECT_EQ(reg.m_strName, "切風 太郎");
-}
-
-TEST(Settings, FirstRunAndDamagedFilesStartEmptyAndEndWithBothValues) {
-    struct Case {
-        const char* what;
-        std::string content; // empty: no file at all
-    };
-    const Case cases[] = {
-        {"first run", ""},
-        {"damaged", "aria=\xff\xfe\nname=x\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Game game;
-        if (!c.content.empty()) {
-            WriteSettings(game, c.content);
-        }
-        testing::internal::CaptureStderr();
-        game.Start();
-        testing::internal::GetCapturedStderr();
-        EXPECT_EQ(game.dlg->m_reg.m_strArea, "");
-        EXPECT_EQ(game.dlg->m_reg.m_strName, "");
-        game.system.Window()->Close();
-        game.dlg->DoModal();
-        EXPECT_EQ(ReadFile(game.SettingsFile()), "aria=\nname=\n");
-    }
-}
-
-TEST(Settings, AFailedSaveIsReportedAndTheGameStillEnds) {
-    Game game;
-    // The settings folder's place is taken by a plain file.
-    std::filesystem::create_directories(game.SettingsFile().parent_path().parent_path());
-    std::ofstream(game.SettingsFile().parent_path()) << "in the way";
-    game.system.SetScript(ChooseMenuItem(6));
-    testing::internal::CaptureStderr();
-    game.app.InitInstance();
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_NE(err.find("settings"), std::string::npos) << err;
-    EXPECT_EQ(ReadFile(game.SettingsFile().parent_path()), "in the way");
 }
 
 } // namespace

@@ -110,43 +110,26 @@ void PressFor(VirtualPad& pad, unsigned vk) {
     }
 }
 
-// A scratch folder for the player's settings and the recorded sound.
+// A scratch folder for the player's settings and the recorded sound; the
+// test runs in a process of its own, so the environment is not put back.
 class Scratch {
 public:
     Scratch() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "kirikazeJ-pad-XXXXXX").string();
         m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-        Set("XDG_CONFIG_HOME", m_path + "/config");
-        Set("SDL_AUDIODRIVER", "disk");
-        Set("SDL_DISKAUDIOFILE", m_path + "/out.raw");
+        setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", Audio().c_str(), 1);
     }
     ~Scratch() {
-        for (auto it = m_old.rbegin(); it != m_old.rend(); ++it) {
-            if (it->had) {
-                setenv(it->name.c_str(), it->value.c_str(), 1);
-            } else {
-                unsetenv(it->name.c_str());
-            }
-        }
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
     }
     std::string Audio() const { return m_path + "/out.raw"; }
 
 private:
-    struct Old {
-        std::string name;
-        bool had;
-        std::string value;
-    };
-    void Set(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        m_old.push_back({name, old != nullptr, old ? old : ""});
-        setenv(name.c_str(), value.c_str(), 1);
-    }
     std::string m_path;
-    std::vector<Old> m_old;
 };
 
 bool OnAScreen() {

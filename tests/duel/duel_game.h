@@ -32,8 +32,8 @@ private:
 };
 
 struct DuelGame {
-    // level: 1 tutorial, 2 easy, 3 normal, 4 hard. seed: the random sequence
-    // the duel draws its directions, rolls and voices from.
+    // level: 1 tutorial, 2 easy, 3 normal, 4 hard; 0 stays on the menu.
+    // seed: the random sequence the duel draws its directions, rolls and voices from.
     explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
                       const std::string& dataDir = KZ_DATA_DIR)
         : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR), folder(dataDir) {
@@ -51,7 +51,9 @@ struct DuelGame {
         // The menu is the same in every run; from here on the duel's own.
         std::srand(seed);
         log.Clear();
-        dlg->ChangeScene(2, level - 1);
+        if (level > 0) {
+            dlg->ChangeScene(2, level - 1);
+        }
         heardUntil = Now();
     }
 
