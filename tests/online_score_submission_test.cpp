@@ -1,6 +1,7 @@
 // A won duel offered to the score server, end to end: the dialog worked by
 // scripted keys, the request on loopback, the server's answer in the message
 // box, the remembered area and name.
+#include "platform/headless/scripted_credentials.h"
 #include "platform/inet.h"
 #include "score_game.h"
 #include "server_fixture.h"
@@ -172,6 +173,27 @@ TEST_F(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
     next.Start();
     EXPECT_EQ(next.dlg->m_reg.m_strArea, "Jordan");
     EXPECT_EQ(next.dlg->m_reg.m_strName, "小次郎");
+}
+
+// A score server behind a password: the player is asked once, and the
+// submission goes again with what he answered.
+TEST_F(ScoreSubmission, AServerAskingForANameAndPasswordAsksThePlayerOnce) {
+    RawScoreServer server("<!-- DATA_START -->\r\nok\r\n<!-- DATA_END -->\r\n", "score room");
+    Game game;
+    platform::headless::ScriptedCredentials credentials;
+    credentials.Answer("user", "pass");
+    platform::Services services = game.system.Installed();
+    services.credentials = &credentials;
+    game.system.Reinstall(services);
+    WriteSettings(game, ServerSetting(server.Port()));
+    game.Start();
+    game.system.ScoreDialogs().AddScript({Step::Type("武蔵"), Step::Key(VK_RETURN)});
+    WinDuel(game, 1, 0);
+    ASSERT_EQ(credentials.Questions().size(), 1u);
+    EXPECT_EQ(credentials.Questions()[0].realm, "score room");
+    EXPECT_EQ(server.Auths(), (std::vector<std::string>{"", "Basic dXNlcjpwYXNz"}));
+    ASSERT_EQ(game.system.MessageBoxes().Boxes().size(), 1u);
+    EXPECT_EQ(game.system.MessageBoxes().Boxes()[0].text, "ok\r\n");
 }
 
 } // namespace

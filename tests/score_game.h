@@ -42,20 +42,27 @@ inline void WinDuel(Game& game, int menuItem, int mistakes) {
 }
 
 // Answers the submit path with a fixed body (written here in UTF-8, sent in
-// CP932 as the score server speaks) and keeps every request target.
+// CP932 as the score server speaks) and keeps every request target and its
+// Authorization; with a realm, a request without one is answered 401.
 class RawScoreServer {
 public:
-    explicit RawScoreServer(const std::string& body, int status = 200)
-        : m_body(platform::Cp932FromUtf8(body)), m_status(status) {
-        m_server.Get("/game/kirikaze/GameSet.asp",
-                     [this](const httplib::Request& req, httplib::Response& res) {
-                         {
-                             std::lock_guard<std::mutex> lock(m_lock);
-                             m_targets.push_back(req.target);
-                         }
-                         res.status = m_status;
-                         res.set_content(m_body, "text/html");
-                     });
+    explicit RawScoreServer(const std::string& body, std::string realm = "")
+        : m_body(platform::Cp932FromUtf8(body)) {
+        m_server.Get("/game/kirikaze/GameSet.asp", [this, realm](const httplib::Request& req,
+                                                                 httplib::Response& res) {
+            const std::string auth = req.get_header_value("Authorization");
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_targets.push_back(req.target);
+                m_auths.push_back(auth);
+            }
+            if (!realm.empty() && auth.empty()) {
+                res.status = 401;
+                res.set_header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
+                return;
+            }
+            res.set_content(m_body, "text/html");
+        });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -70,6 +77,10 @@ public:
     }
 
     int Port() const { return m_port; }
+    std::vector<std::string> Auths() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_auths;
+    }
     std::vector<std::string> Targets() {
         std::lock_guard<std::mutex> lock(m_lock);
         return m_targets;
@@ -78,10 +89,10 @@ public:
 private:
     httplib::Server m_server;
     std::string m_body;
-    int m_status;
     int m_port = 0;
     std::mutex m_lock;
     std::vector<std::string> m_targets;
+    std::vector<std::string> m_auths;
     std::thread m_thread;
 };
 
