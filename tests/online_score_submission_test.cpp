@@ -113,7 +113,7 @@ TEST_F(ScoreSubmission, TheQueryCarriesTheLevelTheMistakesAndEveryByteOfTheName)
         std::vector<Step> script;
         int menuItem;
         int mistakes;
-        const char* target;
+        const char* target; // null: nothing sent
     };
     const Case cases[] = {
         {"",
@@ -133,16 +133,23 @@ TEST_F(ScoreSubmission, TheQueryCarriesTheLevelTheMistakesAndEveryByteOfTheName)
          2,
          12,
          "/game/kirikaze/GameSet.asp?aria=Japan&name=%95%90%91%A0&mode=0&level=2&score=12"},
+        // Escape closes the dialog: nothing is sent, nothing remembered.
+        {"aria=Japan\nname=武蔵\n", {Step::Type("小次郎"), Step::Key(VK_ESCAPE)}, 1, 0, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
+        SCOPED_TRACE(c.script.size());
         RawScoreServer server("<!-- DATA_START -->\r\nok\r\n<!-- DATA_END -->\r\n");
         Game game;
         WriteSettings(game, c.remembered + ServerSetting(server.Port()));
         game.Start();
         game.system.ScoreDialogs().AddScript(c.script);
         WinDuel(game, c.menuItem, c.mistakes);
-        EXPECT_EQ(server.Targets(), std::vector<std::string>{c.target});
+        EXPECT_EQ(server.Targets(), c.target ? std::vector<std::string>{c.target}
+                                             : std::vector<std::string>{});
+        if (!c.target) {
+            EXPECT_EQ(game.dlg->m_reg.m_strName, "武蔵");
+            EXPECT_TRUE(game.system.MessageBoxes().Boxes().empty());
+        }
     }
 }
 

@@ -49,6 +49,12 @@ const SubmissionCase kSubmissions[] = {
     {"aria=Japan&name=a%26b%3Dc%23d%25e%2bf%20g+h&mode=0&level=1&score=5", nullptr, "Japan",
      "a&b=c#d%e+f g h", 1, 5},
     {"aria=Japan&name=100%&mode=0&level=1&score=6", nullptr, "Japan", "100%", 1, 6},
+    // CP932 names are stored as UTF-8. CP932 differs from plain Shift_JIS
+    // exactly where a wrong table would show: the backslash, the tilde, the
+    // wave dash and the NEC and IBM extensions.
+    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1", nullptr, "Japan", "山田ｶﾀﾅ", 1, 1},
+    {"aria=Japan&name=%5C%7E%81%60&mode=0&level=1&score=2", nullptr, "Japan", "\\~～", 1, 2},
+    {"aria=Japan&name=%87%40%87%94%FB%FC&mode=0&level=1&score=3", nullptr, "Japan", "①∑髙", 1, 3},
     // 32 characters of two bytes each: the limit counts characters.
     {"aria=Japan&name="
      "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"

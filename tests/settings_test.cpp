@@ -1,0 +1,177 @@
+// The settings file: what the game keeps in it from one run to the next,
+// what a player may write there by hand, and that nothing is lost or
+// smuggled in when it is written.
+#include "ui/desktop_settings.h"
+#include "platform/profile.h"
+#include "shell_game.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using kztest::Game;
+using ui::DesktopSettings;
+using Step = platform::headless::HeadlessWindow::Step;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<Step> ChooseMenuItem(int item) {
+    std::vector<Step> steps(static_cast<size_t>(item), Step::KeyUp(VK_DOWN));
+    steps.push_back(Step::KeyUp(VK_SPACE));
+    steps.push_back(Step::Tick());
+    return steps;
+}
+
+TEST(Settings, HoweverTheGameEndsTheyAreWrittenExactlyOnce) {
+    struct Case {
+        const char* what;
+        std::vector<Step> script;
+        platform::WindowEnd reason;
+    };
+    const Case cases[] = {
+        {"end item", ChooseMenuItem(6), platform::WindowEnd::Ended},
+        {"update item", ChooseMenuItem(5), platform::WindowEnd::Quit},
+        {"window closed", {Step::Tick(2), Step::CloseWindow()}, platform::WindowEnd::Closed},
+        {"closed in a duel",
+         {Step::KeyUp(VK_SPACE), Step::Tick(3), Step::CloseWindow()},
+         platform::WindowEnd::Closed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Game game;
+        WriteFile(game.SettingsFile(), "aria=大阪\r\nname=侍\r\nserver=http://scores.test\r\n");
+        game.system.SetScript(c.script);
+        game.Start();
+        game.dlg->DoModal();
+        EXPECT_EQ(game.system.Window()->EndReason(), c.reason);
+        EXPECT_EQ(ReadFile(game.SettingsFile()), "aria=大阪\nname=侍\nserver=http://scores.test\n")
+            << "rewritten, the server line kept";
+        // Nothing writes them again afterwards.
+        std::filesystem::remove(game.SettingsFile());
+        game.dlg.reset();
+        EXPECT_FALSE(std::filesystem::exists(game.SettingsFile()));
+    }
+}
+
+TEST(Settings, JapaneseValuesChangedDuringARunAreKeptForTheNext) {
+    Game game;
+    WriteFile(game.SettingsFile(), "rumble=0\naria=Secret\nname=old\n");
+    auto& window = game.Start();
+    EXPECT_EQ(game.dlg->m_reg.m_strArea, "Secret");
+    EXPECT_EQ(game.dlg->m_reg.m_strName, "old");
+    EXPECT_EQ(game.dlg->m_reg.m_strServer, "http://localhost:8765");
+    // What the score dialog does when confirmed.
+    game.dlg->m_reg.m_strArea = "北海道";
+    game.dlg->m_reg.m_strName = "切風 太郎";
+    window.ReleaseKey(VK_UP);
+    window.Tick();
+    window.Close();
+    game.dlg->DoModal();
+    EXPECT_EQ(ReadFile(game.SettingsFile()), "rumble=0\naria=北海道\nname=切風 太郎\n");
+
+    // The next run reads them back.
+    CKirikazeReg reg;
+    reg.Load();
+    EXPECT_EQ(reg.m_strArea, "北海道");
+    EXPECT_EQ(reg.m_strName, "切風 太郎");
+}
+
+TEST(Profile, LineBreaksInValuesAreRefusedNotWritten) {
+    platform::headless::HeadlessSystem system; // a private config folder
+    const fs::path path = platform::ProfileStore::PathFor("velsoft", "kirikazeJ");
+    platform::ProfileStore store(path);
+    ASSERT_TRUE(store.Set("name", "before"));
+    for (const std::string& bad :
+         {std::string("a\nserver=evil"), std::string("a\rb"), std::string("a\0b", 3)}) {
+        EXPECT_FALSE(store.Set("name", bad));
+        EXPECT_EQ(store.Get("name", ""), "before");
+    }
+    EXPECT_FALSE(store.Set("a=b", "x"));
+    EXPECT_FALSE(store.Set("", "x"));
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(ReadFile(path), "name=before\n");
+}
+
+TEST(Profile, AFailedSaveLeavesTheOldFileAsItWas) {
+    platform::headless::HeadlessSystem system;
+    const fs::path path = platform::ProfileStore::PathFor("velsoft", "kirikazeJ");
+    WriteFile(path, "aria=Secret\nname=old\n");
+    platform::ProfileStore store(path);
+    ASSERT_TRUE(store.Load());
+    store.Set("name", std::string(4096, 'n'));
+
+    // No file may grow past 256 bytes: the write fails midway.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 256;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    testing::internal::CaptureStderr();
+    const bool saved = store.Save();
+    const std::string err = testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadFile(path), "aria=Secret\nname=old\n");
+    EXPECT_NE(err.find(path.string()), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    int leftovers = 0;
+    for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+        leftovers += entry.path() != path;
+    }
+    EXPECT_EQ(leftovers, 0) << "no temporary file left behind";
+}
+
+TEST(DesktopSettings, ScaleAndRumbleAsWrittenByHand) {
+    struct Case {
+        const char* file;
+        int scale;
+        bool rumble;
+    };
+    const Case cases[] = {
+        {"", 1, true},
+        {"scale=2\n", 2, true},
+        {"scale=4\nrumble=0\n", 4, false},
+        {"scale = 3 \nrumble = 0\n", 3, false},
+        // Out of range or not a number: the plain size, never a broken window.
+        {"scale=0\n", 1, true},
+        {"scale=5\n", 1, true},
+        {"scale=2x\n", 1, true},
+        // Only an explicit 0 turns rumble off.
+        {"rumble=1\n", 1, true},
+        {"rumble=off\n", 1, true},
+        // The last line of a key counts, as for the game's own values.
+        {"scale=2\nscale=3\nrumble=0\nrumble=1\n", 3, true},
+    };
+    platform::headless::HeadlessSystem system;
+    const std::string path = platform::ProfileStore::PathFor("velsoft", "kirikazeJ");
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    for (const Case& c : cases) {
+        std::ofstream(path, std::ios::trunc) << c.file;
+        const DesktopSettings settings = DesktopSettings::Load("velsoft", "kirikazeJ");
+        EXPECT_EQ(settings.scale, c.scale) << c.file;
+        EXPECT_EQ(settings.rumble, c.rumble) << c.file;
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(DesktopSettings::Load("velsoft", "kirikazeJ").scale, 1) << "no file at all";
+}
+
+} // namespace
