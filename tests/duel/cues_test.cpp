@@ -154,11 +154,21 @@ TEST(DuelCues, AParriedStrikeClashesWhereTheLastBlockWas) {
 
 TEST(DuelCues, EveryKeyOfTheMapAndNoOther) {
     enum Effect { kNone, kBlock1, kBlock2, kBlock3, kBlock4, kStrike };
+    using ui::PadInput;
     struct Case {
-        int key;
+        int key; // 0: the controller, as below (a trigger with how far it is pulled)
         Effect effect;
+        std::vector<std::pair<PadInput, int>> pad = {};
     };
     const Case cases[] = {
+        {0, kBlock1, {{PadInput::LeftShoulder, 0}}},
+        {0, kBlock2, {{PadInput::RightShoulder, 0}}},
+        // A trigger counts as let go once it is back below a quarter of its travel.
+        {0, kBlock3, {{PadInput::LeftTrigger, 32767}, {PadInput::LeftTrigger, 8191}}},
+        {0, kBlock4, {{PadInput::RightTrigger, 16384}, {PadInput::RightTrigger, 0}}},
+        {0, kNone, {{PadInput::LeftTrigger, 32767}, {PadInput::LeftTrigger, 8192}}},
+        {0, kNone, {{PadInput::RightTrigger, 16383}, {PadInput::RightTrigger, 0}}},
+        {0, kStrike, {{PadInput::South, 0}}},
         {'7', kBlock1},
         {VK_NUMPAD7, kBlock1},
         {'9', kBlock2},
@@ -178,9 +188,10 @@ TEST(DuelCues, EveryKeyOfTheMapAndNoOther) {
         {VK_NUMPAD8, kNone},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
+        SCOPED_TRACE(testing::Message() << c.key << " " << c.effect);
         // Swings from below come from enemy 6 on; start there.
         DuelGame g(3, 15);
+        g.system.Pads().Connect(0);
         ASSERT_TRUE(g.RunUntil(CSceenGame::kPause));
         g.Game().m_nEnemy = 6;
         ASSERT_TRUE(AwaitAttack(g));
@@ -194,7 +205,16 @@ TEST(DuelCues, EveryKeyOfTheMapAndNoOther) {
         }
         g.log.Clear();
         const int damage = g.Game().m_nDamage;
-        g.Key(c.key);
+        if (c.key) {
+            g.Key(c.key);
+        }
+        for (auto [input, pulled] : c.pad) {
+            if (input == PadInput::LeftTrigger || input == PadInput::RightTrigger) {
+                g.window->PadTrigger(input, pulled);
+            } else {
+                g.window->PadPress(input);
+            }
+        }
         auto started = g.log.Started();
         if (c.effect == kNone) {
             EXPECT_TRUE(started.empty());

@@ -1,6 +1,7 @@
 // The duel's rules, as the player meets them: what each key does in each
 // state, when the chance opens, when a duel is lost or won.
 #include "duel/duel_play.h"
+#include "platform/haptics.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,7 @@ TEST(DuelRules, WithFourMistakesTheNextCloseLosesUnlessTheEnemyFallsFirst) {
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fifth));
         DuelGame g(2, 5);
+        g.system.Pads().Connect(0);
         ASSERT_TRUE(MakeMistakes(g, 4));
         ASSERT_TRUE(AwaitAttack(g));
         g.log.Clear();
@@ -83,6 +85,14 @@ TEST(DuelRules, WithFourMistakesTheNextCloseLosesUnlessTheEnemyFallsFirst) {
         EXPECT_EQ(g.Game().m_nState, kLost);
         EXPECT_EQ(g.Game().m_nDamage, 4) << "the losing close is no fifth mistake";
         EXPECT_EQ(g.Game().m_nPicture, 6);
+        // Each mistake was felt as a cut, the loss as a long pulse.
+        std::vector<platform::Haptic> felt;
+        for (const auto& request : g.system.Pads().Requests()) {
+            felt.push_back(request.event);
+        }
+        EXPECT_EQ(std::count(felt.begin(), felt.end(), platform::Haptic::Cut), 4);
+        ASSERT_FALSE(felt.empty());
+        EXPECT_EQ(felt.back(), platform::Haptic::Lost);
         auto started = g.log.Started();
         std::vector<std::string> tail(started.end() - std::min<size_t>(3, started.size()),
                                       started.end());
