@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,6 @@ class SoundLog : public platform::AudioSystem {
 public:
     // dataDir: the generated data pack; every sound in it becomes known.
     SoundLog(platform::headless::HeadlessAudio& audio, const std::string& dataDir);
-    ~SoundLog() override;
 
     std::shared_ptr<platform::AudioDevice> CreateDevice() override;
 
@@ -41,12 +41,14 @@ public:
     int32_t PanOf(const std::string& name) const;
     bool IsPlaying(const std::string& name) const;
 
-    // Internal: called by the recording buffers.
-    void Record(SoundEvent event);
-    std::string NameOf(const uint8_t* data, size_t size) const;
-    void Track(const std::string& name, std::weak_ptr<platform::SoundBuffer> buffer);
+    // Internal: called by the recording buffers and device.
+    void Record(SoundEvent event) { m_events.push_back(std::move(event)); }
+    std::shared_ptr<platform::SoundBuffer> Recorded(std::span<const uint8_t> samples,
+                                                    std::shared_ptr<platform::SoundBuffer> real);
 
 private:
+    std::shared_ptr<platform::SoundBuffer> Latest(const std::string& name) const;
+
     platform::headless::HeadlessAudio& m_audio;
     const std::map<size_t, std::string>& m_names; // hash of the samples → name
     std::vector<SoundEvent> m_events;
