@@ -64,31 +64,21 @@ class GrowingFile {
 public:
     explicit GrowingFile(std::string path) : m_path(std::move(path)) {}
     std::vector<float> ReadNew() {
-        std::vector<float> samples;
-        if (!m_in.is_open()) {
-            m_in.open(m_path, std::ios::binary);
-            if (!m_in.is_open()) {
-                return samples;
-            }
+        std::ifstream in(m_path, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(m_read));
+        std::vector<float> samples(4096);
+        std::vector<float> all;
+        while (in.read(reinterpret_cast<char*>(samples.data()), 4096 * sizeof(float)) ||
+               in.gcount() > 0) {
+            all.insert(all.end(), samples.begin(), samples.begin() + in.gcount() / sizeof(float));
         }
-        m_in.clear();
-        m_in.seekg(0, std::ios::end);
-        const auto end = static_cast<size_t>(m_in.tellg());
-        const size_t frames = (end - m_read) / (2 * sizeof(float));
-        if (frames == 0) {
-            return samples;
-        }
-        samples.resize(frames * 2);
-        m_in.seekg(static_cast<std::streamoff>(m_read));
-        m_in.read(reinterpret_cast<char*>(samples.data()),
-                  static_cast<std::streamsize>(frames * 2 * sizeof(float)));
-        m_read += frames * 2 * sizeof(float);
-        return samples;
+        all.resize(all.size() / 2 * 2); // whole frames only
+        m_read += all.size() * sizeof(float);
+        return all;
     }
 
 private:
     std::string m_path;
-    std::ifstream m_in;
     size_t m_read = 0;
 };
 
@@ -219,7 +209,7 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
         }
     };
 
-    duel_test::DataFolder folder(KZ_DATA_DIR);
+    kztest::WorkingFolder folder(KZ_DATA_DIR, false);
     CKirikazeJApp app("kirikazeJ");
     app.InitInstance();
 

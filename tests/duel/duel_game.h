@@ -5,38 +5,20 @@
 #include "audio/SoundVolume.h"
 #include "duel/sound_log.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/headless/headless_system.h"
-#include "platform/keys.h"
-#include "resources/texts.h"
-#include "scenes/SceenGame.h"
-#include "shell/KirikazeJApp.h"
-#include "shell/KirikazeJDlg.h"
+#include "shell_game.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace duel_test {
-
-// The game's working folder is the generated data pack, as scripts/play has it.
-class DataFolder {
-public:
-    explicit DataFolder(const std::string& path) : m_old(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~DataFolder() { std::filesystem::current_path(m_old); }
-
-private:
-    std::filesystem::path m_old;
-};
 
 struct DuelGame {
     // level: 1 tutorial, 2 easy, 3 normal, 4 hard; 0 stays on the menu.
     // seed: the random sequence the duel draws its directions, rolls and voices from.
     explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
                       const std::string& dataDir = KZ_DATA_DIR)
-        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR), folder(dataDir) {
+        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR), folder(dataDir, false) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);
@@ -126,7 +108,8 @@ struct DuelGame {
     platform::headless::HeadlessSystem system;
     platform::headless::HeadlessAudio& audio;
     SoundLog log;
-    DataFolder folder;
+    // The game's working folder is the generated data pack, as scripts/play has it.
+    kztest::WorkingFolder folder;
     CKirikazeJApp app{"kirikazeJ"};
     std::unique_ptr<CKirikazeJDlg> dlg;
     platform::headless::HeadlessWindow* window = nullptr;
