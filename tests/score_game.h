@@ -42,8 +42,8 @@ inline void WinDuel(Game& game, int menuItem, int mistakes) {
 }
 
 // Answers the submit path with a fixed body (written here in UTF-8, sent in
-// CP932 as the score server speaks) and keeps every request target and its
-// Authorization; with a realm, a request without one is answered 401.
+// CP932 as the score server speaks) and keeps the Authorization of every
+// request; with a realm, a request without one is answered 401.
 class RawScoreServer {
 public:
     explicit RawScoreServer(const std::string& body, std::string realm = "")
@@ -53,7 +53,6 @@ public:
             const std::string auth = req.get_header_value("Authorization");
             {
                 std::lock_guard<std::mutex> lock(m_lock);
-                m_targets.push_back(req.target);
                 m_auths.push_back(auth);
             }
             if (!realm.empty() && auth.empty()) {
@@ -81,17 +80,11 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return m_auths;
     }
-    std::vector<std::string> Targets() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_targets;
-    }
-
 private:
     httplib::Server m_server;
     std::string m_body;
     int m_port = 0;
     std::mutex m_lock;
-    std::vector<std::string> m_targets;
     std::vector<std::string> m_auths;
     std::thread m_thread;
 };

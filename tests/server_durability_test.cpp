@@ -2,19 +2,10 @@
 #include "server_fixture.h"
 
 #include <csignal>
-#include <fstream>
 
 namespace {
 
-using server_test::InProcessServer;
 using server_test::TempDir;
-
-httplib::Result GetFrom(int port, const std::string& target) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5);
-    client.set_read_timeout(10);
-    return client.Get(target.c_str());
-}
 
 // The real binary, killed without warning right after it answered: every
 // answered result is still there when the server comes back.
@@ -27,7 +18,7 @@ TEST(ScoreDurability, KillNineLosesNothingAnswered) {
     ASSERT_TRUE(first.Start(KZ_SCORED_PATH, args, error)) << error;
     const char* names[] = {"一番", "second", "三番"};
     for (int i = 0; i < 3; ++i) {
-        auto res = GetFrom(first.Port(), std::string(scored::ScoreServer::kSubmitPath) + "?" +
+        auto res = server_test::Get(first.Port(), std::string(scored::ScoreServer::kSubmitPath) + "?" +
                                              server_test::SubmitQuery("Japan", names[i], 3, i));
         ASSERT_TRUE(res);
         ASSERT_EQ(res->status, 200);
@@ -36,7 +27,7 @@ TEST(ScoreDurability, KillNineLosesNothingAnswered) {
 
     scored::ScoredProcess second;
     ASSERT_TRUE(second.Start(KZ_SCORED_PATH, args, error)) << error;
-    auto page = GetFrom(second.Port(), std::string(scored::ScoreServer::kResultPath));
+    auto page = server_test::Get(second.Port(), std::string(scored::ScoreServer::kResultPath));
     ASSERT_TRUE(page);
     for (const char* name : names) {
         EXPECT_NE(page->body.find(name), std::string::npos) << name;
@@ -46,12 +37,5 @@ TEST(ScoreDurability, KillNineLosesNothingAnswered) {
     ASSERT_TRUE(store) << error;
     EXPECT_EQ(store->Count(), 3);
 }
-
-struct StartFailure {
-    const char* what;
-    std::vector<std::string> args;
-    int exitCode;
-    const char* says;
-};
 
 } // namespace

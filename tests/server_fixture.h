@@ -59,6 +59,15 @@ inline std::string Utf8(const std::string& cp932Body) {
     return scored::Cp932::ToUtf8(cp932Body).value_or("<not CP932>");
 }
 
+// The target goes out byte for byte, as the test wrote it.
+inline httplib::Result Get(int port, const std::string& target) {
+    httplib::Client client("127.0.0.1", port);
+    client.set_connection_timeout(5);
+    client.set_read_timeout(10);
+    client.set_url_encode(false);
+    return client.Get(target.c_str());
+}
+
 class InProcessServer {
 public:
     explicit InProcessServer(std::string database) : m_database(std::move(database)) {}
@@ -90,14 +99,7 @@ public:
         m_store.reset();
     }
 
-    httplib::Result Get(const std::string& target) {
-        httplib::Client client("127.0.0.1", m_server->Port());
-        client.set_connection_timeout(5);
-        client.set_read_timeout(10);
-        // The target goes out byte for byte, as the test wrote it.
-        client.set_url_encode(false);
-        return client.Get(target.c_str());
-    }
+    httplib::Result Get(const std::string& target) { return server_test::Get(Port(), target); }
 
     httplib::Result Submit(const std::string& query) {
         return Get(std::string(scored::ScoreServer::kSubmitPath) + "?" + query);

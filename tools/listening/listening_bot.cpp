@@ -104,7 +104,6 @@ std::vector<unsigned> ListeningBot::Hear(const std::vector<float>& interleaved) 
         m_options.nConfirmAfterQuietMs) {
         keys.push_back(kKeyStrike);
         m_nLastKey = m_nNowMs;
-        ++m_nConfirms;
     }
     return keys;
 }
@@ -164,9 +163,6 @@ void ListeningBot::JudgeSwing() {
     bool bLeft = m_fSideBalance > 0;
     bool bHigh = SideCrossingsPerSecond(m_swing, m_options.nSampleRate) > m_options.pitch.Border();
     ++m_nSwings;
-    if (!bHigh) {
-        ++m_nLowSwings;
-    }
     m_bSwingLeft = bLeft;
     m_bAnswerDue = true;
     m_nAnswerAt = m_nLastSwing + m_options.nReactionMs;

@@ -41,10 +41,7 @@ public:
     std::vector<unsigned> Hear(const std::vector<float>& interleaved);
 
     int SwingsHeard() const { return m_nSwings; }
-    int LowSwingsHeard() const { return m_nLowSwings; }
     int ChancesHeard() const { return m_nChances; }
-    // Strike keys released after a long quiet, to confirm the end of a duel.
-    int ConfirmsTried() const { return m_nConfirms; }
 
 private:
     struct Block {
@@ -91,9 +88,7 @@ private:
     std::vector<double> m_recentQuietSide; // quiet-side energy of the last blocks
 
     int m_nSwings = 0;
-    int m_nLowSwings = 0;
     int m_nChances = 0;
-    int m_nConfirms = 0;
 };
 
 } // namespace listening
