@@ -69,29 +69,6 @@ TEST(Settings, HoweverTheGameEndsTheyAreWrittenExactlyOnce) {
     }
 }
 
-TEST(Settings, JapaneseValuesChangedDuringARunAreKeptForTheNext) {
-    Game game;
-    WriteFile(game.SettingsFile(), "rumble=0\naria=Secret\nname=old\n");
-    auto& window = game.Start();
-    EXPECT_EQ(game.dlg->m_reg.m_strArea, "Secret");
-    EXPECT_EQ(game.dlg->m_reg.m_strName, "old");
-    EXPECT_EQ(game.dlg->m_reg.m_strServer, "http://localhost:8765");
-    // What the score dialog does when confirmed.
-    game.dlg->m_reg.m_strArea = "北海道";
-    game.dlg->m_reg.m_strName = "切風 太郎";
-    window.ReleaseKey(VK_UP);
-    window.Tick();
-    window.Close();
-    game.dlg->DoModal();
-    EXPECT_EQ(ReadFile(game.SettingsFile()), "rumble=0\naria=北海道\nname=切風 太郎\n");
-
-    // The next run reads them back.
-    CKirikazeReg reg;
-    reg.Load();
-    EXPECT_EQ(reg.m_strArea, "北海道");
-    EXPECT_EQ(reg.m_strName, "切風 太郎");
-}
-
 TEST(Profile, LineBreaksInValuesAreRefusedNotWritten) {
     platform::headless::HeadlessSystem system; // a private config folder
     const fs::path path = platform::ProfileStore::PathFor("velsoft", "kirikazeJ");
