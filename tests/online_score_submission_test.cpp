@@ -41,13 +41,12 @@ TEST_F(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
         const char* storedArea;
         const char* levelName;
     };
-    const Step send = Step::Key(VK_RETURN);
+    const Step send = Step::Key(VK_RETURN), tab = Step::Key(VK_TAB), j = Step::Key('J');
+    const char* const sly = "x=1#2%3+4&name=evil";
     const Case cases[] = {
         {{Step::Type("山田太郎"), send}, 1, 0, "山田太郎", "Secret", "イージー"},
-        {{Step::Type("A&B C"), Step::Key(VK_TAB), Step::Key('J'), Step::Key('J'), send},
-         2, 3, "A&B C", "Japan", "ノーマル"},
-        {{Step::Type("x=1#2%3+4&name=evil"), Step::Key(VK_TAB), Step::Key(VK_END), send},
-         3, 12, "x=1#2%3+4&name=evil", "Zimbabwe", "ハード"},
+        {{Step::Type("A&B C"), tab, j, j, send}, 2, 3, "A&B C", "Japan", "ノーマル"},
+        {{Step::Type(sly), tab, Step::Key(VK_END), send}, 3, 12, sly, "Zimbabwe", "ハード"},
         // Hangul has no CP932 code: each character arrives as "?", and is
         // remembered as typed.
         {{Step::Type("김철수 侍"), send}, 1, 1, "??? 侍", "Secret", "イージー"},

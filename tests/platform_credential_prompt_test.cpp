@@ -1,9 +1,9 @@
 // The name and password prompt a server's 401 brings up, worked by the
 // keyboard: what comes back, what is drawn, and what is said aloud.
 #include "platform/credentials.h"
-#include "ui/dialog_credential_prompt.h"
 #include "platform/headless/headless_system.h"
 #include "platform/keys.h"
+#include "ui/dialog_credential_prompt.h"
 
 #include <gtest/gtest.h>
 

@@ -48,20 +48,20 @@ class RawScoreServer {
 public:
     explicit RawScoreServer(const std::string& body, std::string realm = "")
         : m_body(platform::Cp932FromUtf8(body)) {
-        m_server.Get("/game/kirikaze/GameSet.asp", [this, realm](const httplib::Request& req,
-                                                                 httplib::Response& res) {
-            const std::string auth = req.get_header_value("Authorization");
-            {
-                std::lock_guard<std::mutex> lock(m_lock);
-                m_auths.push_back(auth);
-            }
-            if (!realm.empty() && auth.empty()) {
-                res.status = 401;
-                res.set_header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
-                return;
-            }
-            res.set_content(m_body, "text/html");
-        });
+        m_server.Get("/game/kirikaze/GameSet.asp",
+                     [this, realm](const httplib::Request& req, httplib::Response& res) {
+                         const std::string auth = req.get_header_value("Authorization");
+                         {
+                             std::lock_guard<std::mutex> lock(m_lock);
+                             m_auths.push_back(auth);
+                         }
+                         if (!realm.empty() && auth.empty()) {
+                             res.status = 401;
+                             res.set_header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
+                             return;
+                         }
+                         res.set_content(m_body, "text/html");
+                     });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -80,6 +80,7 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return m_auths;
     }
+
 private:
     httplib::Server m_server;
     std::string m_body;

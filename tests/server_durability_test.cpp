@@ -18,8 +18,9 @@ TEST(ScoreDurability, KillNineLosesNothingAnswered) {
     ASSERT_TRUE(first.Start(KZ_SCORED_PATH, args, error)) << error;
     const char* names[] = {"一番", "second", "三番"};
     for (int i = 0; i < 3; ++i) {
-        auto res = server_test::Get(first.Port(), std::string(scored::ScoreServer::kSubmitPath) + "?" +
-                                             server_test::SubmitQuery("Japan", names[i], 3, i));
+        auto res =
+            server_test::Get(first.Port(), std::string(scored::ScoreServer::kSubmitPath) + "?" +
+                                               server_test::SubmitQuery("Japan", names[i], 3, i));
         ASSERT_TRUE(res);
         ASSERT_EQ(res->status, 200);
     }

@@ -42,8 +42,8 @@ const SubmissionCase kSubmissions[] = {
     {"aria=Japan&name=Taro&mode=0&level=2&score=1e3", "スコアは 0 から 9999 です。"},
     {"aria=Secret&name=A&mode=0&level=1&score=0", nullptr, "Secret", "A", 1, 0},
     {"aria=Zimbabwe&name=B&mode=0&level=3&score=9999", nullptr, "Zimbabwe", "B", 3, 9999},
-    {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2", nullptr, "Antigua and Barbuda",
-     "D", 2, 2},
+    {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2", nullptr, "Antigua and Barbuda", "D",
+     2, 2},
     {"score=0007&level=1&mode=0&name=E&aria=Japan", nullptr, "Japan", "E", 1, 7},
     // The characters that would cut or change an unencoded query.
     {"aria=Japan&name=a%26b%3Dc%23d%25e%2bf%20g+h&mode=0&level=1&score=5", nullptr, "Japan",
@@ -52,7 +52,8 @@ const SubmissionCase kSubmissions[] = {
     // CP932 names are stored as UTF-8. CP932 differs from plain Shift_JIS
     // exactly where a wrong table would show: the backslash, the tilde, the
     // wave dash and the NEC and IBM extensions.
-    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1", nullptr, "Japan", "山田ｶﾀﾅ", 1, 1},
+    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1", nullptr, "Japan", "山田ｶﾀﾅ", 1,
+     1},
     {"aria=Japan&name=%5C%7E%81%60&mode=0&level=1&score=2", nullptr, "Japan", "\\~～", 1, 2},
     {"aria=Japan&name=%87%40%87%94%FB%FC&mode=0&level=1&score=3", nullptr, "Japan", "①∑髙", 1, 3},
     // 32 characters of two bytes each: the limit counts characters.

@@ -1,9 +1,9 @@
 // The settings file: what the game keeps in it from one run to the next,
 // what a player may write there by hand, and that nothing is lost or
 // smuggled in when it is written.
-#include "ui/desktop_settings.h"
 #include "platform/profile.h"
 #include "shell_game.h"
+#include "ui/desktop_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,6 @@ TEST(Settings, HoweverTheGameEndsTheyAreWrittenExactlyOnce) {
     };
     const Case cases[] = {
         {"end item", ChooseMenuItem(6), platform::WindowEnd::Ended},
-        {"update item", ChooseMenuItem(5), platform::WindowEnd::Quit},
         {"window closed", {Step::Tick(2), Step::CloseWindow()}, platform::WindowEnd::Closed},
         {"closed in a duel",
          {Step::KeyUp(VK_SPACE), Step::Tick(3), Step::CloseWindow()},

@@ -20,7 +20,8 @@ struct DuelGame {
     // seed: the random sequence the duel draws its directions, rolls and voices from.
     explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
                       const std::string& dataDir = KZ_DATA_DIR)
-        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR), folder(dataDir, false) {
+        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR),
+          folder(dataDir, false) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);

@@ -151,9 +151,9 @@ TEST(DuelRules, EscapeLeavesAnyTimeAndTheStrikeKeyConfirmsTheEndOnlyAfter3000Ms)
         int command; // right after the key; -1: none, the duel goes on
     };
     const Case cases[] = {
-        {kWon, 29, VK_NUMPAD5, -1}, {kWon, 30, VK_NUMPAD5, 2},  {kLost, 29, '5', -1},
+        {kWon, 29, VK_NUMPAD5, -1}, {kWon, 30, VK_NUMPAD5, 2},    {kLost, 29, '5', -1},
         {kLost, 30, '5', 1},        {kApproach, 0, VK_ESCAPE, 0}, {kAttack, 0, VK_ESCAPE, 0},
-        {kLost, 0, VK_ESCAPE, 0},   {kWon, 0, VK_ESCAPE, 0},     {kTutorial, 0, VK_ESCAPE, 0},
+        {kLost, 0, VK_ESCAPE, 0},   {kWon, 0, VK_ESCAPE, 0},      {kTutorial, 0, VK_ESCAPE, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.state << " " << c.framesWaited << " " << c.key);

@@ -60,8 +60,8 @@ int Deviation(const RenderedAudio& heard, const std::vector<float>& file,
               const std::vector<float>& under = {}, size_t skip = 0) {
     int worst = 0;
     for (uint32_t i = 0; i < heard.Frames(); ++i) {
-        float want = (i < file.size() ? file[i] : 0.0f) +
-                     (i + skip < under.size() ? under[i + skip] : 0.0f);
+        float want =
+            (i < file.size() ? file[i] : 0.0f) + (i + skip < under.size() ? under[i + skip] : 0.0f);
         want = std::clamp(want, -1.0f, 1.0f);
         for (Channel ch : {Channel::Left, Channel::Right}) {
             worst = std::max(worst, int(std::lround(std::abs(heard.Sample(ch, i) - want) * 32768)));

@@ -19,7 +19,12 @@ TEST(MenuSound, EveryKeyReleaseSpeaksTheItemThenHighlighted) {
     };
     const Case cases[] = {
         {"down to the end, where it holds",
-         {{VK_DOWN, 1}, {VK_DOWN, 2}, {VK_DOWN, 3}, {VK_DOWN, 4}, {VK_DOWN, 5}, {VK_DOWN, 6},
+         {{VK_DOWN, 1},
+          {VK_DOWN, 2},
+          {VK_DOWN, 3},
+          {VK_DOWN, 4},
+          {VK_DOWN, 5},
+          {VK_DOWN, 6},
           {VK_DOWN, 6}}},
         {"up at the top holds", {{VK_UP, 0}, {VK_DOWN, 1}, {VK_UP, 0}, {VK_UP, 0}}},
         {"other keys say where the player is",
