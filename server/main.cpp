@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     if (!store) {
         return Fail(error, 1);
     }
-    scored::ScoreServer server(*store);
+    scored::ScoreServer server(*store, options->minFreeBytes);
     if (!server.Bind(options->host, options->port, error)) {
         return Fail(error, 1);
     }
@@ -64,7 +64,9 @@ int main(int argc, char** argv) {
         options->host.find(':') == std::string::npos ? options->host : "[" + options->host + "]";
     std::printf("kirikaze-scored: listening on http://%s:%d%s (database %s)\n", host.c_str(),
                 server.Port(), std::string(scored::ScoreServer::kResultPath).c_str(),
-                options->database.c_str());
+                // A connection string may hold a password.
+                scored::ScoreStore::IsPostgres(options->database) ? "PostgreSQL"
+                                                                  : options->database.c_str());
     std::fflush(stdout);
     bool served = server.Run();
     // Wake the waiter when serving ended on its own, so it is gone before the

@@ -1,14 +1,12 @@
 #pragma once
+#include "server/http_listener.h"
 #include "server/score_store.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-
-namespace httplib {
-class Server;
-}
 
 namespace scored {
 
@@ -27,33 +25,36 @@ public:
     static constexpr std::string_view kResultPath = "/game/kirikaze/GameResult.asp";
     static constexpr int kBestPerLevel = 50;
 
-    explicit ScoreServer(ScoreStore& store);
-    ~ScoreServer();
+    // New results are refused while the store's disk has less than
+    // minFreeBytes free.
+    explicit ScoreServer(ScoreStore& store, uint64_t minFreeBytes = 0,
+                         HttpListener::Settings settings = {});
     ScoreServer(const ScoreServer&) = delete;
     ScoreServer& operator=(const ScoreServer&) = delete;
 
     // Takes the address; false, with the reason in error, when the host is
     // unknown or the port is taken or forbidden. Port 0 takes any free port.
     bool Bind(const std::string& host, int port, std::string& error);
-    int Port() const { return m_port; }
+    int Port() const { return m_http.Port(); }
 
     // Serves on the bound address until Stop; false when serving failed.
-    bool Run();
+    bool Run() { return m_http.Run(); }
     // Safe from any thread, before, during or after Run.
-    void Stop();
-    bool IsRunning() const;
+    void Stop() { m_http.Stop(); }
+    bool IsRunning() const { return m_http.IsRunning(); }
 
     // The replies themselves, apart from the transport.
     Reply Submit(std::string_view query);
     Reply Results();
 
 private:
+    HttpResponse Route(const HttpRequest& request);
+    bool RoomOnDisk();
+
     ScoreStore& m_store;
-    std::unique_ptr<httplib::Server> m_http;
-    int m_port = 0;
-    std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_inRun{false};
-    std::atomic<bool> m_finished{false};
+    uint64_t m_minFree;
+    std::atomic<bool> m_full{false};
+    HttpListener m_http;
 };
 
 } // namespace scored

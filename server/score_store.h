@@ -3,12 +3,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace scored {
 
@@ -26,34 +23,46 @@ struct StoredResult {
     std::string when; // UTC, "YYYY-MM-DD HH:MM:SS"
 };
 
-// The results on disk. Every result is on stable storage before Add
-// returns, so whatever the server has answered survives a crash.
+// The results, in an SQLite file or a PostgreSQL database. Every result is
+// on stable storage before Add returns, so whatever the server has answered
+// survives a crash. Safe to use from several threads at once.
 class ScoreStore {
 public:
-    // Creates the file and its folder when missing; nothing, with the reason
-    // in error, when the database cannot be opened for writing.
-    static std::unique_ptr<ScoreStore> Open(const std::string& path, std::string& error);
-    ~ScoreStore();
-    ScoreStore(const ScoreStore&) = delete;
-    ScoreStore& operator=(const ScoreStore&) = delete;
+    // "postgresql://..." (or "postgres://...") connects to PostgreSQL;
+    // anything else is the path of an SQLite file, created with its folder
+    // when missing. Nothing, with the reason in error, when the database
+    // cannot be opened for writing.
+    static std::unique_ptr<ScoreStore> Open(const std::string& where, std::string& error);
+    static bool IsPostgres(const std::string& where);
+
+    virtual ~ScoreStore() = default;
+
+    // Makes the counts that ranks are read from (how many results each score
+    // has on each level, and each hundred scores) again from the results;
+    // SQL that SQLite and PostgreSQL both take.
+    static constexpr const char* kRecountSql = R"sql(
+DELETE FROM score_counts;
+DELETE FROM score_blocks;
+INSERT INTO score_counts SELECT level, score, COUNT(*) FROM results GROUP BY level, score;
+INSERT INTO score_blocks SELECT level, score / 100, SUM(results) FROM score_counts
+    GROUP BY level, score / 100;
+)sql";
 
     // Stores the result and tells where it stands; nothing, with the reason
-    // in error, when it could not be stored (then nothing was stored).
-    std::optional<Standing> Add(const Submission& result, std::string& error);
+    // in error, when it could not be stored (then nothing was stored). The
+    // cost does not grow with the number of results stored.
+    virtual std::optional<Standing> Add(const Submission& result, std::string& error) = 0;
 
     // The best results of a level, fewest mistakes first, earlier first
     // among equals; nothing when the database cannot be read.
-    std::optional<std::vector<StoredResult>> Best(int level, int limit);
+    virtual std::optional<std::vector<StoredResult>> Best(int level, int limit) = 0;
 
     // All results of all levels; nothing when the database cannot be read.
-    std::optional<int64_t> Count();
+    virtual std::optional<int64_t> Count() = 0;
 
-private:
-    explicit ScoreStore(sqlite3* db) : m_db(db) {}
-    std::string LastError() const;
-
-    std::mutex m_lock;
-    sqlite3* m_db;
+    // Room left on the disk that holds the results; nothing when the store
+    // cannot tell (a database on another machine).
+    virtual std::optional<uint64_t> FreeBytes() = 0;
 };
 
 } // namespace scored

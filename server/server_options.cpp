@@ -1,6 +1,7 @@
 #include "server/server_options.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace scored {
 namespace {
@@ -29,6 +30,31 @@ bool ParseListen(const std::string& text, ServerOptions& options, std::string& e
     return true;
 }
 
+// A number of bytes, with an optional binary unit: 512M, 1G.
+bool ParseSize(const std::string& text, uint64_t& bytes) {
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+        ++digits;
+    }
+    std::string unit = text.substr(digits);
+    const std::string units = "KMGT";
+    size_t shift = 0;
+    if (!unit.empty()) {
+        char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(unit[0])));
+        size_t at = units.find(letter);
+        shift = at == std::string::npos ? 0 : (at + 1) * 10;
+    }
+    if (digits == 0 || digits > 12 || unit.size() > 1 || (!unit.empty() && shift == 0)) {
+        return false;
+    }
+    uint64_t count = std::stoull(text.substr(0, digits));
+    if (count > (UINT64_MAX >> shift)) {
+        return false;
+    }
+    bytes = count << shift;
+    return true;
+}
+
 } // namespace
 
 std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>& args,
@@ -48,7 +74,7 @@ std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>
             options.help = true;
             continue;
         }
-        if (arg != "--listen" && arg != "--db") {
+        if (arg != "--listen" && arg != "--db" && arg != "--min-free") {
             error = "unknown argument \"" + args[i] + "\"";
             return std::nullopt;
         }
@@ -60,6 +86,10 @@ std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>
             value = args[++i];
         }
         if (arg == "--listen" && !ParseListen(value, options, error)) {
+            return std::nullopt;
+        }
+        if (arg == "--min-free" && !ParseSize(value, options.minFreeBytes)) {
+            error = "--min-free wants a size such as 1G or 500M, not \"" + value + "\"";
             return std::nullopt;
         }
         if (arg == "--db") {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,14 +9,20 @@ namespace scored {
 // How the server was asked to run, from its command line and environment.
 struct ServerOptions {
     static constexpr const char* kUsage =
-        "usage: kirikaze-scored [--listen HOST:PORT] [--db PATH]\n"
+        "usage: kirikaze-scored [--listen HOST:PORT] [--db PATH|URL] [--min-free SIZE]\n"
         "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8765; port 0 picks a "
         "free one)\n"
-        "  --db PATH           database file (default $XDG_DATA_HOME/kirikaze/scores.db)\n";
+        "  --db PATH           SQLite database file (default "
+        "$XDG_DATA_HOME/kirikaze/scores.db)\n"
+        "  --db postgresql://USER@HOST/DB\n"
+        "                      a PostgreSQL database, which several servers may share\n"
+        "  --min-free SIZE     refuse new results while the database's disk has less free\n"
+        "                      (default 1G; K, M, G, T for binary units; 0 never refuses)\n";
 
     std::string host = "127.0.0.1";
     int port = 8765;
     std::string database;
+    uint64_t minFreeBytes = uint64_t{1} << 30;
     bool help = false;
 
     // Nothing, with the reason in error, for an unknown option, a missing

@@ -83,7 +83,8 @@ std::optional<Refusal> CheckName(const std::string& raw, std::string& name) {
 
 std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query) {
     std::array<std::optional<std::string>, kFields.size()> values;
-    for (auto& [key, value] : QueryString::Parse(query)) {
+    for (QueryString::Field& field : QueryString::Parse(query)) {
+        const std::string& key = field.first;
         auto it = std::find_if(kFields.begin(), kFields.end(),
                                [&key](const FieldInfo& f) { return f.key == key; });
         if (it == kFields.end()) {
@@ -93,7 +94,7 @@ std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query) 
         if (slot) {
             return Refuse(std::string(it->label) + "が二つ以上あります。");
         }
-        slot = std::move(value);
+        slot = std::move(field.second);
     }
     for (size_t i = 0; i < kFields.size(); ++i) {
         if (!values[i]) {

@@ -5,13 +5,12 @@
 
 namespace {
 
-using server_test::TempDir;
+using ScoreDurability = server_test::BackendTest;
 
 // The real binary, killed without warning right after it answered: every
 // answered result is still there when the server comes back.
-TEST(ScoreDurability, KillNineLosesNothingAnswered) {
-    TempDir dir;
-    const std::string db = dir.Path() + "/scores.db";
+TEST_P(ScoreDurability, KillNineLosesNothingAnswered) {
+    const std::string& db = m_database;
     const std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", db};
     scored::ScoredProcess first;
     std::string error;
@@ -38,5 +37,10 @@ TEST(ScoreDurability, KillNineLosesNothingAnswered) {
     ASSERT_TRUE(store) << error;
     EXPECT_EQ(store->Count(), 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreDurability,
+                         ::testing::Values(server_test::Backend::Sqlite,
+                                           server_test::Backend::Postgres),
+                         server_test::BackendName);
 
 } // namespace

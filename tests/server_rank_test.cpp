@@ -24,13 +24,24 @@ const RankCase kRanks[] = {
     {"ties share the rank", {{3, 1}, {3, 2}, {3, 2}, {3, 4}}, {3, 2}, "ハードで 5 件中 2 位です。"},
     {"ties at the top", {{3, 0}, {3, 0}}, {3, 0}, "ハードで 3 件中 1 位です。"},
     {"other levels ignored", {{1, 0}, {3, 0}, {2, 5}}, {2, 4}, "ノーマルで 2 件中 1 位です。"},
+    {"across hundreds",
+     {{1, 99}, {1, 100}, {1, 250}, {1, 9999}},
+     {1, 200},
+     "イージーで 5 件中 3 位です。"},
+    {"ties at a hundred",
+     {{1, 99}, {1, 100}, {1, 100}, {1, 101}},
+     {1, 100},
+     "イージーで 5 件中 2 位です。"},
+    {"last of many hundreds",
+     {{3, 0}, {3, 5000}, {3, 9998}},
+     {3, 9999},
+     "ハードで 4 件中 4 位です。"},
 };
 
-TEST(ScoreRank, RankOnTheLevelOfTheSubmission) {
+TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
     for (const RankCase& c : kRanks) {
         SCOPED_TRACE(c.what);
-        server_test::TempDir dir;
-        server_test::InProcessServer server(dir.Path() + "/scores.db");
+        server_test::InProcessServer server(Fresh());
         server.Start();
         for (const Result& r : c.before) {
             ASSERT_TRUE(server.Submit(server_test::SubmitQuery("Japan", "x", r.level, r.score)));
@@ -41,5 +52,26 @@ TEST(ScoreRank, RankOnTheLevelOfTheSubmission) {
         EXPECT_NE(server_test::Utf8(res->body).find(c.message), std::string::npos);
     }
 }
+
+// A database written before ranks were counted gets its counts when opened.
+TEST(ScoreRankUpgrade, ResultsStoredBeforeCountsStillRank) {
+    server_test::TempDir dir;
+    const std::string db = dir.Path() + "/old.db";
+    ASSERT_TRUE(server_test::ExecuteSql(
+        db, "CREATE TABLE results (id INTEGER PRIMARY KEY, area TEXT NOT NULL, name TEXT NOT NULL, "
+            "level INTEGER NOT NULL, score INTEGER NOT NULL, created TEXT NOT NULL DEFAULT "
+            "CURRENT_TIMESTAMP); PRAGMA user_version = 1; INSERT INTO results (area, name, level, "
+            "score) VALUES ('Japan', 'a', 2, 1), ('Japan', 'b', 2, 7), ('Japan', 'c', 1, 0)"));
+    server_test::InProcessServer server(db);
+    server.Start();
+    auto res = server.Submit(server_test::SubmitQuery("Japan", "me", 2, 3));
+    ASSERT_TRUE(res);
+    EXPECT_NE(server_test::Utf8(res->body).find("ノーマルで 3 件中 2 位です。"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreServerTest,
+                         ::testing::Values(server_test::Backend::Sqlite,
+                                           server_test::Backend::Postgres),
+                         server_test::BackendName);
 
 } // namespace

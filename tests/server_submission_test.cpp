@@ -1,6 +1,5 @@
 #include "server_fixture.h"
 
-#include <sqlite3.h>
 #include <string>
 
 namespace {
@@ -65,7 +64,7 @@ const SubmissionCase kSubmissions[] = {
      nullptr, "Japan", "山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山", 1, 9},
 };
 
-TEST_F(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
+TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
     for (const SubmissionCase& c : kSubmissions) {
         SCOPED_TRACE(c.query);
         const int64_t before = m_server.Rows();
@@ -92,12 +91,9 @@ TEST_F(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
     }
 }
 
-TEST_F(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
+TEST_P(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
     // Another hand takes the table away under the running server.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((m_dir.Path() + "/scores.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE results", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(server_test::ExecuteSql(m_database, "DROP TABLE results"));
 
     auto res = m_server.Submit(kValid);
     ASSERT_TRUE(res);

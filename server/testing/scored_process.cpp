@@ -50,7 +50,7 @@ pid_t Spawn(const std::string& binary, const std::vector<std::string>& args, int
 // Reads what is there within the time left; false at end of output or time.
 bool ReadSome(int fd, std::string& into, Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
+    if (left.count() < 0) {
         return false;
     }
     pollfd p{fd, POLLIN, 0};
@@ -86,7 +86,8 @@ bool ScoredProcess::Start(const std::string& binary, const std::vector<std::stri
         return false;
     }
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::string output;
+    m_printed.clear();
+    std::string& output = m_printed;
     const std::string marker = "listening on http://";
     while (ReadSome(m_output, output, deadline)) {
         size_t at = output.find(marker);
@@ -103,6 +104,15 @@ bool ScoredProcess::Start(const std::string& binary, const std::vector<std::stri
     error = "the server did not start: " + output;
     Stop(SIGKILL);
     return false;
+}
+
+const std::string& ScoredProcess::Output(int waitMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    if (m_output >= 0) {
+        while (ReadSome(m_output, m_printed, deadline)) {
+        }
+    }
+    return m_printed;
 }
 
 ScoredProcess::~ScoredProcess() {

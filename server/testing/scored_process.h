@@ -21,6 +21,9 @@ public:
     ~ScoredProcess();
 
     int Port() const { return m_port; }
+    pid_t Pid() const { return m_pid; }
+    // All it has printed so far, waiting up to waitMs for more.
+    const std::string& Output(int waitMs = 0);
     // Sends the signal and reaps the child; its exit code, or 128 + the
     // signal when the signal ended it.
     int Stop(int signal);
@@ -33,6 +36,7 @@ private:
     pid_t m_pid = -1;
     int m_output = -1;
     int m_port = 0;
+    std::string m_printed;
 };
 
 } // namespace scored

@@ -1,0 +1,125 @@
+#include "server/http_request.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace scored {
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string_view Trim(std::string_view text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+RequestHead::Result Refuse(int status) {
+    RequestHead::Result result;
+    result.outcome = RequestHead::Outcome::Refused;
+    result.status = status;
+    return result;
+}
+
+// Where the blank line that ends the head finishes, or npos.
+size_t FindHeadEnd(std::string_view bytes, size_t& scanned) {
+    for (size_t i = std::max<size_t>(scanned, 1); i < bytes.size(); ++i) {
+        if (bytes[i] != '\n') {
+            continue;
+        }
+        if (bytes[i - 1] == '\n' || (i >= 2 && bytes[i - 1] == '\r' && bytes[i - 2] == '\n')) {
+            scanned = i + 1;
+            return i + 1;
+        }
+    }
+    scanned = bytes.size();
+    return std::string_view::npos;
+}
+
+bool ParseRequestLine(std::string_view line, HttpRequest& request) {
+    size_t first = line.find(' ');
+    size_t last = line.rfind(' ');
+    if (first == std::string_view::npos || first == 0 || last == first) {
+        return false;
+    }
+    std::string_view version = line.substr(last + 1);
+    if (version != "HTTP/1.1" && version != "HTTP/1.0") {
+        return false;
+    }
+    request.method = line.substr(0, first);
+    request.target = line.substr(first + 1, last - first - 1);
+    return !request.target.empty() && request.target.find(' ') == std::string::npos;
+}
+
+} // namespace
+
+RequestHead::Result RequestHead::Parse(std::string_view bytes, size_t& scanned,
+                                       const HttpLimits& limits) {
+    size_t lineEnd = bytes.find('\n');
+    if (lineEnd == std::string_view::npos ? bytes.size() > limits.requestLine
+                                          : lineEnd > limits.requestLine) {
+        return Refuse(414);
+    }
+    size_t headEnd = FindHeadEnd(bytes, scanned);
+    size_t headerBytes = (headEnd == std::string_view::npos ? bytes.size() : headEnd) -
+                         (lineEnd == std::string_view::npos ? bytes.size() : lineEnd);
+    if (headerBytes > limits.headers) {
+        return Refuse(431);
+    }
+    if (headEnd == std::string_view::npos) {
+        return {};
+    }
+
+    Result result;
+    HttpRequest& request = result.request;
+    if (!ParseRequestLine(Trim(bytes.substr(0, lineEnd)), request)) {
+        return Refuse(400);
+    }
+    bool hasLength = false;
+    std::string_view headers = bytes.substr(lineEnd + 1, headEnd - lineEnd - 1);
+    while (!headers.empty()) {
+        size_t end = headers.find('\n');
+        std::string_view line = Trim(headers.substr(0, end));
+        headers = end == std::string_view::npos ? std::string_view() : headers.substr(end + 1);
+        if (line.empty()) {
+            continue;
+        }
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0) {
+            return Refuse(400);
+        }
+        std::string_view name = line.substr(0, colon);
+        std::string_view value = Trim(line.substr(colon + 1));
+        if (EqualsNoCase(name, "Content-Length")) {
+            // Two lengths, or one that is not a plain number, would let a
+            // proxy and us disagree about where the next request begins.
+            if (hasLength || value.empty() || value.size() > 12 ||
+                !std::all_of(value.begin(), value.end(),
+                             [](char c) { return c >= '0' && c <= '9'; })) {
+                return Refuse(400);
+            }
+            hasLength = true;
+            request.contentLength = std::stoull(std::string(value));
+        } else if (EqualsNoCase(name, "Transfer-Encoding")) {
+            // No path takes a body of unknown length.
+            return Refuse(411);
+        } else if (EqualsNoCase(name, "Connection") && EqualsNoCase(value, "close")) {
+            request.keepAlive = false;
+        }
+    }
+    if (request.contentLength > limits.body) {
+        return Refuse(413);
+    }
+    result.outcome = Outcome::Complete;
+    result.headLength = headEnd;
+    return result;
+}
+
+} // namespace scored

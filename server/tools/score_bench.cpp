@@ -1,0 +1,215 @@
+// How fast the score server stores results as its database grows: for each
+// size asked for, a fresh database is filled to that many results directly,
+// the real server is started on it, and concurrent players submit over
+// loopback for a while; every answer is a result on stable storage.
+//
+// usage: kz_score_bench [--rows 0,1000000,10000000] [--seconds N]
+//                       [--connections N] [--db postgresql://...]
+#include "server/score_store.h"
+#include "server/testing/scored_process.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <httplib.h>
+#include <libpq-fe.h>
+#include <random>
+#include <sqlite3.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Results spread evenly over the levels, mistakes from 0 to 99 on each,
+// written in index order so that filling takes minutes, not hours.
+constexpr const char* kFillSqlite = R"sql(
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?1)
+INSERT INTO results (area, name, level, score)
+SELECT 'Japan', 'bench' || (i % 1000), 1 + i * 3 / ?1, (i % ((?1 + 2) / 3)) * 100 / ((?1 + 2) / 3)
+FROM n;
+)sql";
+
+bool FillSqlite(const std::string& path, long rows) {
+    std::string error;
+    if (!scored::ScoreStore::Open(path, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    if (rows == 0) {
+        return true;
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; BEGIN", nullptr,
+                 nullptr, nullptr);
+    sqlite3_stmt* fill = nullptr;
+    sqlite3_prepare_v2(db, kFillSqlite, -1, &fill, nullptr);
+    sqlite3_bind_int64(fill, 1, rows);
+    bool ok = sqlite3_step(fill) == SQLITE_DONE;
+    sqlite3_finalize(fill);
+    ok =
+        ok &&
+        sqlite3_exec(db, scored::ScoreStore::kRecountSql, nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
+        std::fprintf(stderr, "cannot fill %s: %s\n", path.c_str(), sqlite3_errmsg(db));
+    }
+    sqlite3_close(db);
+    return ok;
+}
+
+bool FillPostgres(const std::string& url, long rows) {
+    PGconn* db = PQconnectdb(url.c_str());
+    PQsetNoticeProcessor(
+        db, [](void*, const char*) {}, nullptr);
+    std::string n = std::to_string(rows);
+    std::string sql = "DROP TABLE IF EXISTS results, score_counts, score_blocks;";
+    PQclear(PQexec(db, sql.c_str()));
+    std::string error;
+    if (!scored::ScoreStore::Open(url, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        PQfinish(db);
+        return false;
+    }
+    sql = "BEGIN; SET LOCAL synchronous_commit = off;"
+          "INSERT INTO results (area, name, level, score) SELECT 'Japan', 'bench' || (i % 1000), "
+          "1 + i * 3 / " +
+          n + ", (i % ((" + n + " + 2) / 3)) * 100 / ((" + n +
+          " + 2) / 3) "
+          "FROM generate_series(0, " +
+          n + " - 1) AS i;" + scored::ScoreStore::kRecountSql + "COMMIT;";
+    PGresult* result = PQexec(db, sql.c_str());
+    bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!ok) {
+        std::fprintf(stderr, "cannot fill: %s\n", PQerrorMessage(db));
+    }
+    PQclear(result);
+    // What the fill left to write out and tidy is done before the clock starts.
+    PQclear(PQexec(db, "VACUUM ANALYZE"));
+    PQclear(PQexec(db, "CHECKPOINT"));
+    PQfinish(db);
+    return ok;
+}
+
+struct Player {
+    std::vector<double> latencyMs;
+    long failed = 0;
+};
+
+void Play(int port, int seed, Clock::time_point until, Player& p) {
+    httplib::Client client("127.0.0.1", port);
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
+    std::mt19937 random(seed);
+    while (Clock::now() < until) {
+        std::string path = "/game/kirikaze/GameSet.asp?aria=Japan&name=p" + std::to_string(seed) +
+                           "&mode=0&level=2&score=" + std::to_string(random() % 100);
+        auto start = Clock::now();
+        auto res = client.Get(path.c_str());
+        if (!res || res->status != 200) {
+            ++p.failed;
+            continue;
+        }
+        p.latencyMs.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+}
+
+double Percentile(const std::vector<double>& sorted, double q) {
+    return sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, size_t(q * sorted.size()))];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<long> sizes = {0, 1000000, 10000000};
+    int seconds = 5;
+    int connections = 16;
+    std::string postgres;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string arg = argv[i];
+        if (arg == "--rows") {
+            sizes.clear();
+            std::stringstream list(argv[i + 1]);
+            for (std::string item; std::getline(list, item, ',');) {
+                sizes.push_back(std::stol(item));
+            }
+        } else if (arg == "--seconds") {
+            seconds = std::clamp(std::atoi(argv[i + 1]), 1, 300);
+        } else if (arg == "--connections") {
+            connections = std::clamp(std::atoi(argv[i + 1]), 1, 200);
+        } else if (arg == "--db") {
+            postgres = argv[i + 1];
+        } else {
+            std::fprintf(stderr, "unknown argument %s\n", argv[i]);
+            return 2;
+        }
+    }
+    char pattern[] = "/tmp/kz-score-bench-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string dir = pattern;
+    std::printf("%s, %d connections, %d s each\n", postgres.empty() ? "SQLite" : "PostgreSQL",
+                connections, seconds);
+    std::printf("%12s %14s %10s %10s\n", "rows", "submissions/s", "p50 ms", "p99 ms");
+    int status = 0;
+    for (long rows : sizes) {
+        std::string db =
+            postgres.empty() ? dir + "/scores-" + std::to_string(rows) + ".db" : postgres;
+        auto filling = Clock::now();
+        if (!(postgres.empty() ? FillSqlite(db, rows) : FillPostgres(db, rows))) {
+            status = 1;
+            break;
+        }
+        std::fprintf(stderr, "filled %ld rows in %.0f s\n", rows,
+                     std::chrono::duration<double>(Clock::now() - filling).count());
+        scored::ScoredProcess server;
+        std::string error;
+        if (!server.Start(KZ_SCORED_PATH,
+                          {"--listen", "127.0.0.1:0", "--db", db, "--min-free", "0"}, error,
+                          120000)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            status = 1;
+            break;
+        }
+        std::vector<Player> players(connections);
+        std::vector<std::thread> threads;
+        auto start = Clock::now();
+        auto until = start + std::chrono::seconds(seconds);
+        for (int i = 0; i < connections; ++i) {
+            threads.emplace_back(Play, server.Port(), i, until, std::ref(players[i]));
+        }
+        for (auto& t : threads) {
+            t.join();
+        }
+        double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        server.Stop(SIGTERM);
+        std::vector<double> latency;
+        long failed = 0;
+        for (auto& p : players) {
+            latency.insert(latency.end(), p.latencyMs.begin(), p.latencyMs.end());
+            failed += p.failed;
+        }
+        std::sort(latency.begin(), latency.end());
+        std::printf("%12ld %14.0f %10.2f %10.2f%s\n", rows, latency.size() / elapsed,
+                    Percentile(latency, 0.50), Percentile(latency, 0.99),
+                    failed ? "  (some failed)" : "");
+        std::fflush(stdout);
+        status |= failed != 0;
+        if (postgres.empty()) {
+            std::filesystem::remove(db);
+            std::filesystem::remove(db + "-wal");
+            std::filesystem::remove(db + "-shm");
+        }
+    }
+    std::filesystem::remove_all(dir);
+    return status;
+}
