@@ -28,6 +28,8 @@ inline constexpr char kUpdaterFileArg[] = " /FILE=";
 inline constexpr char kUpdaterServerPathArg[] = " /SERVER_PATH=";
 inline constexpr char kUpdaterAppTitleArg[] = " /APPTITLE=";
 inline constexpr char kUpdaterValue[] = "kirikazeJ";
+// Said and shown when no updater stands beside the data: the game stays.
+inline constexpr char kUpdaterMissing[] = "アップデートプログラムが見つかりません。";
 
 // The duel's lines on screen; the mistake count follows "DAMAGE!".
 inline constexpr char kDuelDamage[] = "DAMAGE!";

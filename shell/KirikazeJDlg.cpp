@@ -203,7 +203,10 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     // Remembered even if the sending fails: the player typed them.
     m_reg.m_strArea = dlg.m_strArea;
     m_reg.m_strName = dlg.m_strName;
-    const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
+    ShowAppMessage(SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage));
+}
+
+void CKirikazeJDlg::ShowAppMessage(const std::string& text) {
     platform::Speak(text, true);
     const CKirikazeJApp* app = CKirikazeJApp::Current();
     platform::ShowMessageBox(text, app ? app->m_strAppName : std::string(), true);
@@ -270,6 +273,12 @@ bool CKirikazeJDlg::RunUpdater(std::string strFile, std::string strServerPath,
     const std::string exe = m_strDataDir + texts::kUpdaterFile;
     const std::string params = texts::kUpdaterFileArg + strFile + texts::kUpdaterServerPathArg +
                                strServerPath + texts::kUpdaterAppTitleArg + strAppTitle;
+    if (!platform::FileExists(exe)) {
+        // Quitting here would look like the update had started; a player who
+        // cannot see the screen would be left with a game that just vanished.
+        ShowAppMessage(texts::kUpdaterMissing);
+        return false;
+    }
     platform::StartProgram(exe, params);
     m_pWnd->PostQuit(0);
     return true;

@@ -45,6 +45,8 @@ public:
 
     bool ChangeScene(int nScene, int nArg);
     void ReleaseScenes();
+    // Starts the updater beside the data and quits; false (and the game stays)
+    // when there is none.
     bool RunUpdater(std::string strFile, std::string strServerPath, std::string strAppTitle);
     std::string GetCurrentDir();
     // The online score table on the configured score server.
@@ -73,6 +75,8 @@ private:
     // A won and confirmed duel: where the score is offered for submission.
     void OfferScoreSubmission();
     void ReportMissingData() const;
+    // A message box of ours, captioned with the application name, also spoken.
+    void ShowAppMessage(const std::string& text);
     void PaintIcon();
     // Every call into a scene goes through here, so that a tick arriving
     // inside it (a message box's own loop) knows to leave the scene alone.

@@ -46,6 +46,9 @@ TEST(Shell, EveryMenuAndDuelCommandIsCarriedOutOnTheNextTick) {
     for (const CommandCase& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.from == From::Menu ? "menu " : "duel ") << c.command);
         Game game;
+        if (c.updater) {
+            std::ofstream(std::filesystem::path(game.DataDir()) / "NetUpcall.exe") << "#!/bin/sh\n";
+        }
         auto& window = game.Start();
         CKirikazeJDlg& dlg = *game.dlg;
         CSceenMenu* menu = nullptr;
@@ -105,6 +108,26 @@ TEST(Shell, EveryMenuAndDuelCommandIsCarriedOutOnTheNextTick) {
             EXPECT_EQ(window.Result(), CKirikazeJDlg::IDOK);
         }
     }
+}
+
+TEST(Shell, WithoutAnUpdaterTheGameSaysSoAndStaysInTheMenu) {
+    Game game;
+    auto& window = game.Start();
+    for (int i = 0; i < 5; ++i) {
+        window.ReleaseKey(VK_DOWN);
+    }
+    window.ReleaseKey(VK_SPACE);
+    game.system.Speech().Clear();
+    window.Tick();
+    EXPECT_TRUE(game.system.Launches().Launches().empty());
+    EXPECT_FALSE(window.Ending());
+    ASSERT_EQ(game.dlg->m_nScene, 1);
+    EXPECT_EQ(game.dlg->m_pSceenMenu->m_nSelect, 5);
+    const auto& boxes = game.system.MessageBoxes().Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "アップデートプログラムが見つかりません。");
+    EXPECT_EQ(boxes[0].caption, "kirikazeJ");
+    EXPECT_EQ(game.system.Speech().Texts(), std::vector<std::string>{boxes[0].text});
 }
 
 TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
