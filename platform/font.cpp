@@ -123,6 +123,7 @@ Font::Font(int tenthsOfPoint, const std::string& face) : m_face(face) {
     }
     if (m_impl->font) {
         m_file = file;
+        m_index = index;
     } else {
         ReportMissingFont(face);
     }
@@ -148,6 +149,48 @@ std::unique_ptr<Font> Font::FromFile(const std::string& path, int pixelHeight) {
 
 bool Font::Usable() const {
     return m_impl && m_impl->font;
+}
+
+int Font::TextWidth(const std::string& text) const {
+    int w = 0;
+    int h = 0;
+    if (!Usable() || text.empty() || TTF_SizeUTF8(m_impl->font, text.c_str(), &w, &h) != 0) {
+        return 0;
+    }
+    return w;
+}
+
+std::unique_ptr<Font> Font::AtPixelHeight(int pixelHeight) const {
+    std::unique_ptr<Font> font(new Font());
+    font->m_face = m_face;
+    font->m_file = m_file;
+    font->m_index = m_index;
+    font->m_pixelHeight = pixelHeight;
+    font->m_impl = std::make_unique<Impl>();
+    font->m_impl->font = TTF_OpenFontIndex(m_file.c_str(), pixelHeight, m_index);
+    return font;
+}
+
+const Font& Font::Fitting(const std::string& text, int maxWidth) const {
+    const int width = TextWidth(text);
+    if (width <= maxWidth || maxWidth <= 0) {
+        return *this;
+    }
+    // Glyph widths do not scale exactly with the height (hinting), so start
+    // from the proportional guess and step down until the text fits.
+    for (int px = m_pixelHeight * maxWidth / width; px > 1; --px) {
+        std::unique_ptr<Font>& smaller = m_smaller[px];
+        if (!smaller) {
+            smaller = AtPixelHeight(px);
+        }
+        if (!smaller->Usable()) {
+            return *this;
+        }
+        if (smaller->TextWidth(text) <= maxWidth) {
+            return *smaller;
+        }
+    }
+    return *this;
 }
 
 int Font::LineHeight() const {

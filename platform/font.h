@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/pixels.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -32,16 +33,25 @@ public:
     // Renders text as opaque ARGB pixels: fg on bg, exactly the extent of the
     // text. Empty when the text is empty or the font not usable.
     PixelImage Render(const std::string& text, Color fg, Color bg) const;
+    // The width Render would give, without rendering; 0 as for its empty image.
+    int TextWidth(const std::string& text) const;
+
+    // This font, or the same face as much smaller as it takes for the text to
+    // be at most maxWidth pixels wide. The smaller sizes are kept with this
+    // font, which must outlive the reference.
+    const Font& Fitting(const std::string& text, int maxWidth) const;
 
 private:
     Font() = default;
-    void Open(const std::string& file, int pixelHeight);
+    std::unique_ptr<Font> AtPixelHeight(int pixelHeight) const;
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     std::string m_face;
     std::string m_file;
+    int m_index = 0;
     int m_pixelHeight = 0;
+    mutable std::map<int, std::unique_ptr<Font>> m_smaller; // by pixel height
 };
 
 } // namespace platform

@@ -69,8 +69,12 @@ void CSceenGame::Paint() {
     if (!m_pFont) {
         return;
     }
+    // A line wider than the window at the scene's size is drawn smaller, so
+    // nobody reading the screen loses its end; the margin stays on both sides.
+    const int maxWidth = W - 2 * kTextLeft;
     for (size_t i = 0; i < m_aTextLines.size(); ++i) {
         int y = kTextTop + kLineSpacing * static_cast<int>(i);
-        canvas->TextOut(kTextLeft, y, m_aTextLines[i], *m_pFont, kRed, kBlack);
+        const std::string& line = m_aTextLines[i];
+        canvas->TextOut(kTextLeft, y, line, m_pFont->Fitting(line, maxWidth), kRed, kBlack);
     }
 }

@@ -203,3 +203,45 @@ TEST(Tutorial, EveryStepSpeaksShowsAndAnswersItsKeys) {
 }
 
 } // namespace
+
+namespace {
+
+// Every red line the duel can show, in the font the system really has: the
+// long tutorial lines drawn smaller so their ends stay in the window, the
+// short ones at the scene's size, all at their place in red.
+TEST(Tutorial, EveryLineFitsTheWindowInTheFontFound) {
+    std::vector<std::string> lines = {std::string(texts::kDuelDamage) + "4", texts::kDuelChance,
+                                      texts::kDuelWon};
+    for (const auto& step : texts::kTutorialLines) {
+        for (const char* line : step) {
+            if (*line) {
+                lines.emplace_back(line);
+            }
+        }
+    }
+    DuelGame g(1, 22);
+    auto& canvas = g.window->GetCanvas();
+    const int fullSize = g.Game().m_pFont->PixelHeight();
+    int smaller = 0;
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        g.Game().SetTextLines(line, line, "");
+        ASSERT_EQ(g.LinesShown().size(), 2u);
+        for (const auto& drawn : canvas.TextLog()) {
+            ASSERT_GT(drawn.extent.cx, 0) << "no Japanese font found";
+            EXPECT_EQ(drawn.x, 10);
+            EXPECT_EQ(drawn.fg, 0xFF0000u);
+            EXPECT_LE(drawn.x + drawn.extent.cx, 732 - 10) << "its end is cut off";
+            EXPECT_LE(drawn.pixelHeight, fullSize);
+            if (drawn.pixelHeight < fullSize) {
+                EXPECT_GT(drawn.extent.cx, 712 * 9 / 10) << "no smaller than it must be";
+            }
+        }
+        EXPECT_EQ(canvas.TextLog()[1].y, 60) << "the second line stays in its place";
+        smaller += canvas.TextLog()[0].pixelHeight < fullSize;
+    }
+    EXPECT_GT(smaller, 0) << "some lines are wider than the window at full size";
+    EXPECT_LT(smaller, static_cast<int>(lines.size())) << "short lines keep their size";
+}
+
+} // namespace
