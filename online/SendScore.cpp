@@ -1,6 +1,6 @@
 // The main window's score submission: one request to the score server and
 // the message its answer carries.
-#include "online/VelHttpConnect.h"
+#include "online/ScoreSending.h"
 #include "platform/text_encoding.h"
 #include "resources/score_protocol.h"
 #include "shell/KirikazeJDlg.h"
@@ -12,6 +12,9 @@
 namespace {
 
 namespace sp = resources::score_protocol;
+
+// Shown in a box and read aloud in full: more than this helps nobody.
+constexpr size_t kMaxMessageBytes = 64 * 1024;
 
 // The server reads CP932, percent-encoded: then no "&", "=", "#", "%", "+"
 // or blank in a name can split or cut the query, and every byte arrives.
@@ -47,6 +50,39 @@ bool HasMarker(const std::string& line, const char* marker) {
     return pos != std::string::npos && pos > 0;
 }
 
+// Control characters (NUL, ESC, BEL, ...) would reach the screen reader and
+// the message box as they are; only line breaks belong in a message.
+std::string WithoutControls(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\r' && c != '\n') || c == 0x7F) {
+            continue;
+        }
+        // U+0080 ... U+009F, the second set of control codes.
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// At most the limit, cut before a character, never inside one.
+std::string Bounded(std::string text) {
+    if (text.size() <= kMaxMessageBytes) {
+        return text;
+    }
+    size_t cut = kMaxMessageBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    text.resize(cut);
+    return text;
+}
+
 // The lines between the markers, trimmed, "<P>" made a line break.
 std::string ReadAnswer(const std::vector<std::string>& lines) {
     std::string text;
@@ -64,13 +100,16 @@ std::string ReadAnswer(const std::vector<std::string>& lines) {
         if (!inside) {
             continue;
         }
-        line = text::Trim(line);
+        line = text::Trim(WithoutControls(line));
         ReplaceAll(line, sp::kLineBreak, "\n");
         if (!line.empty()) {
             text += line + "\r\n";
         }
+        if (text.size() > kMaxMessageBytes) {
+            break;
+        }
     }
-    return text.empty() ? sp::kNoAnswer : text;
+    return text.empty() ? sp::kNoAnswer : Bounded(std::move(text));
 }
 
 } // namespace
@@ -80,8 +119,11 @@ std::string CKirikazeJDlg::SendScore(int nLevel, int nScore) {
                             QueryValue(m_reg.m_strArea) + sp::kName + QueryValue(m_reg.m_strName) +
                             sp::kMode + sp::kLevel + std::to_string(nLevel) + sp::kScore +
                             std::to_string(nScore);
-    CVelHttpConnect http;
+    // Sent off the game's thread: the game goes on while the server thinks.
+    CScoreSending sending(url);
+    if (!sending.Wait()) {
+        return {};
+    }
     // Whatever went wrong, no message between the markers means "Err".
-    http.Request(url, "", "");
-    return ReadAnswer(http.m_arLines);
+    return ReadAnswer(sending.Lines());
 }

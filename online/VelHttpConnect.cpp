@@ -124,7 +124,13 @@ void CVelHttpConnect::ReadLines(platform::InetRequest& file) {
     m_arLines.clear();
     std::string strLine;
     std::string strPending;
+    size_t kept = 0;
     while (file.ReadString(strLine, kLineBufferSize)) {
+        if (kept + strPending.size() >= kMaxKeptBytes) {
+            // What was read stays, as after any failure mid-answer.
+            throw platform::InetException("The answer is larger than " +
+                                          std::to_string(kMaxKeptBytes) + " bytes kept");
+        }
         // A line that ends inside a tag waits for the line that closes it.
         size_t lastOpen = strLine.rfind('<');
         size_t lastClose = strLine.rfind('>');
@@ -134,6 +140,7 @@ void CVelHttpConnect::ReadLines(platform::InetRequest& file) {
             continue;
         }
         m_arLines.push_back(strPending + strLine + "\r\n");
+        kept += m_arLines.back().size() + sizeof(std::string);
         strPending.clear();
     }
     if (!strPending.empty()) {
@@ -170,7 +177,7 @@ int CVelHttpConnect::Request(std::string strUrl, std::string strBody, std::strin
     std::string strObject;
     uint16_t nPort = 80;
     try {
-        CVelHttpSession session(m_strAgent);
+        CVelHttpSession session(m_strAgent, m_hooks);
         SetFlagsFromScheme(strUrl);
         // An address that cannot be split leaves the server empty, and
         // connecting to no server fails like any other connection.

@@ -9,14 +9,12 @@
 // The request source is VelHttpConnect.cpp, the converter VelHttpConnectHtml.cpp,
 // its form handling VelHttpConnectForm.cpp.
 
+#include "platform/inet.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace platform {
-class InetRequest;
-}
 
 class CVelHttpConnect {
 public:
@@ -76,6 +74,13 @@ public:
     int32_t m_nCharset = 0;
     std::vector<std::string> m_arForms;
     int32_t m_nFormCount = 0;
+    // For a request run off the game's thread: how to cancel it and how to ask
+    // for a password there.
+    platform::InetHooks m_hooks;
+
+    // The most of an answer m_arLines keeps, counting each line's own
+    // bookkeeping too: a server cannot make the game hold more than this.
+    static constexpr size_t kMaxKeptBytes = 1024 * 1024;
 
 private:
     // Where the converter stands between two chunks.

@@ -7,5 +7,6 @@
 // request, so nothing (cookies, connections) is kept from one request to the next.
 class CVelHttpSession : public platform::InetSession {
 public:
-    explicit CVelHttpSession(const std::string& strAgent) : platform::InetSession(strAgent) {}
+    explicit CVelHttpSession(const std::string& strAgent, platform::InetHooks hooks = {})
+        : platform::InetSession(strAgent, std::move(hooks)) {}
 };

@@ -72,6 +72,8 @@ std::string EncodeObject(const std::string& object) {
     return encoded;
 }
 
+const char kCancelledText[] = "The request was cancelled";
+
 std::string TimedOutText(uint32_t ms) {
     return "Operation timed out after " + std::to_string(ms) + " milliseconds";
 }
@@ -100,6 +102,9 @@ struct InetSessionState {
     std::string noProxy;
     InetLimits limits;
     SteadyTime::time_point deadline;
+    InetHooks hooks;
+
+    bool Cancelled() const { return hooks.cancel && hooks.cancel->load(); }
 
     ~InetSessionState() {
         if (share) {
@@ -201,6 +206,10 @@ struct InetRequestState {
     // Drives the transfer until ready() holds or it has ended.
     template <class Ready> void Pump(Ready ready) {
         while (!ready() && !done) {
+            if (session->Cancelled()) {
+                Detach();
+                throw InetException(kCancelledText);
+            }
             long left = RemainingMs(session->deadline);
             if (left <= 0) {
                 Detach();
@@ -294,9 +303,11 @@ struct InetRequestState {
     }
 };
 
-InetSession::InetSession(const std::string& agent) : m_state(std::make_shared<InetSessionState>()) {
+InetSession::InetSession(const std::string& agent, InetHooks hooks)
+    : m_state(std::make_shared<InetSessionState>()) {
     InitCurlOnce();
     m_state->agent = agent;
+    m_state->hooks = std::move(hooks);
     m_state->noProxy = NoProxyList();
     m_state->limits = g_limits;
     m_state->deadline =
@@ -443,7 +454,15 @@ bool InetRequest::PromptForCredentials() {
             }
         }
     }
-    std::optional<Credentials> answer = AskCredentials(s.server, realm);
+    // The player may take a while to type: that time is theirs, not the server's.
+    const SteadyTime::time_point asked = SteadyTime::now();
+    const auto& ask = s.session->hooks.ask;
+    std::optional<Credentials> answer =
+        ask ? ask(s.server, realm) : AskCredentials(s.server, realm);
+    s.session->deadline += SteadyTime::now() - asked;
+    if (s.session->Cancelled()) {
+        throw InetException(kCancelledText);
+    }
     if (!answer) {
         return false;
     }

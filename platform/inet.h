@@ -8,10 +8,15 @@
 // Nothing here keeps more than a bounded amount of the answer in memory: the
 // body waits in a small buffer until the reader asks for it.
 
+#include "platform/credentials.h"
+
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -49,6 +54,16 @@ constexpr uint32_t kInetFlagNoAutoRedirect = 0x00200000u;
 
 enum class InetVerb { Post = 0, Get = 1 };
 
+// What a session run off the game's thread needs from whoever started it.
+struct InetHooks {
+    // Set from another thread: the session's next step (within about 100 ms,
+    // also while it waits for a silent server) throws InetException.
+    const std::atomic<bool>* cancel = nullptr;
+    // Asks the player for a user name and password (server, realm); empty for
+    // the installed prompt. Time spent asking is not counted against the limits.
+    std::function<std::optional<Credentials>(const std::string&, const std::string&)> ask;
+};
+
 struct InetSessionState;
 struct InetRequestState;
 class InetRequest;
@@ -56,7 +71,7 @@ class InetRequest;
 class InetSession {
 public:
     // agent: sent as User-Agent unless the request's own header block names one.
-    explicit InetSession(const std::string& agent);
+    explicit InetSession(const std::string& agent, InetHooks hooks = {});
     virtual ~InetSession();
     InetSession(const InetSession&) = delete;
     InetSession& operator=(const InetSession&) = delete;

@@ -1,6 +1,8 @@
 #pragma once
 #include "ui/dialog_form.h"
 
+#include <functional>
+
 namespace platform {
 
 // Runs the score dialog (a DialogForm) modally over the main window. While it
@@ -12,10 +14,16 @@ public:
     virtual ~ScoreDialogs() = default;
     // Returns the id the dialog ended with (kDialogOk, kDialogCancel, ...).
     virtual int RunModal(ui::DialogForm& form) = 0;
+    // The same for a box that stands while work goes on elsewhere: it ends
+    // with kDialogOk as soon as finished() holds (asked at least every frame
+    // tick), or with the button the player chose (Escape: kDialogCancel).
+    virtual int RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) = 0;
 };
 
 // Through the installed backend; without one the dialog cannot be shown and
 // counts as cancelled (one line on stderr says so).
 int RunScoreDialog(ui::DialogForm& form);
+// Without a backend nobody can cancel: the work is simply waited for.
+int RunUntilFinished(ui::DialogForm& form, const std::function<bool()>& finished);
 
 } // namespace platform

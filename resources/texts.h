@@ -31,6 +31,10 @@ inline constexpr char kUpdaterValue[] = "kirikazeJ";
 // Said and shown when no updater stands beside the data: the game stays.
 inline constexpr char kUpdaterMissing[] = "アップデートプログラムが見つかりません。";
 
+// The box that stands while a score is on its way; Escape takes it back.
+inline constexpr char kSending[] = "送信中…";
+inline constexpr char kSendingCancel[] = "キャンセル";
+
 // The duel's lines on screen; the mistake count follows "DAMAGE!".
 inline constexpr char kDuelDamage[] = "DAMAGE!";
 inline constexpr char kDuelChance[] = "チャンス!";

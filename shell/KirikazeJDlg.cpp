@@ -203,7 +203,11 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     // Remembered even if the sending fails: the player typed them.
     m_reg.m_strArea = dlg.m_strArea;
     m_reg.m_strName = dlg.m_strName;
-    ShowAppMessage(SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage));
+    const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
+    // Cancelled while it waited: nothing to show, and certainly no success.
+    if (!text.empty()) {
+        ShowAppMessage(text);
+    }
 }
 
 void CKirikazeJDlg::ShowAppMessage(const std::string& text) {

@@ -52,7 +52,8 @@ public:
     // The online score table on the configured score server.
     std::string ScoreTableAddress() const;
     // Sends a won duel to the score server with the remembered area and
-    // name; returns the server's message to show, "Err" when there was none.
+    // name, showing 「送信中…」 meanwhile; returns the server's message to show,
+    // "Err" when there was none, empty when the player cancelled the wait.
     std::string SendScore(int nLevel, int nScore);
 
     int m_nScene = 0; // 0 none (only inside a scene change), 1 menu, 2 duel

@@ -1,17 +1,28 @@
 #include "platform/headless/headless_score_dialogs.h"
 
+#include <chrono>
+#include <thread>
+
 namespace platform::headless {
 
 namespace {
 constexpr int kWidthWithoutWindow = 732;
 constexpr int kHeightWithoutWindow = 570;
+// Real time between two virtual ticks while a box waits for work.
+constexpr auto kWaitStep = std::chrono::milliseconds(2);
 
 // The dialog as the window's loop runs it over the scene.
 class FormOverlay : public ui::LoopOverlay {
 public:
-    FormOverlay(ui::DialogForm& form, ui::DialogPainter& painter, ui::Rect client)
-        : m_form(form), m_painter(painter), m_client(client) {}
-    bool Done() const override { return m_form.Ended(); }
+    FormOverlay(ui::DialogForm& form, ui::DialogPainter& painter, ui::Rect client,
+                const std::function<bool()>& finished = nullptr)
+        : m_form(form), m_painter(painter), m_client(client), m_finished(finished) {}
+    bool Done() const override {
+        if (!m_form.Ended() && m_finished && m_finished()) {
+            m_form.EndDialog(ui::kDialogOk);
+        }
+        return m_form.Ended();
+    }
     void OnClose() override { m_form.Cancel(); }
     bool TakeDirty() override { return m_form.TakeDirty(); }
     void PaintOver(ui::Canvas& frame) override { m_painter.Paint(m_form, frame, m_client); }
@@ -20,6 +31,7 @@ private:
     ui::DialogForm& m_form;
     ui::DialogPainter& m_painter;
     ui::Rect m_client;
+    std::function<bool()> m_finished;
 };
 
 } // namespace
@@ -89,17 +101,28 @@ void HeadlessScoreDialogs::Play(ui::DialogForm& form, const Step& step) {
     }
 }
 
-int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
+std::vector<HeadlessScoreDialogs::Step>
+HeadlessScoreDialogs::TakeScript(std::deque<std::vector<Step>>& scripts) {
     std::vector<Step> script;
-    if (!m_scripts.empty()) {
-        script = std::move(m_scripts.front());
-        m_scripts.pop_front();
+    if (!scripts.empty()) {
+        script = std::move(scripts.front());
+        scripts.pop_front();
     }
+    return script;
+}
+
+HeadlessScoreDialogs::Shown HeadlessScoreDialogs::Open(ui::DialogForm& form) {
     Shown shown;
     shown.title = form.Template().title;
     form.Open();
     shown.focusAtOpen = form.GetFocus();
     Frame(form, shown.atOpen);
+    return shown;
+}
+
+int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
+    const std::vector<Step> script = TakeScript(m_scripts);
+    Shown shown = Open(form);
     size_t next = 0;
     // Each step is the input the dialog waits for; once they are out it is
     // closed as with Escape, as it looked then.
@@ -127,6 +150,49 @@ int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
     }
     shown.result = form.Result();
     m_shown.push_back(std::move(shown));
+    return form.Result();
+}
+
+} // namespace platform::headless
+
+namespace platform::headless {
+
+int HeadlessScoreDialogs::RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) {
+    const std::vector<Step> script = TakeScript(m_waitScripts);
+    Shown shown = Open(form);
+    size_t next = 0;
+    HeadlessWindow* window = m_windows.Current();
+    // Its steps first; then it waits on the work, a frame tick every few
+    // real milliseconds.
+    auto input = [&] {
+        if (next < script.size()) {
+            Play(form, script[next++]);
+            return true;
+        }
+        std::this_thread::sleep_for(kWaitStep);
+        if (window) {
+            window->WaitTicks(1);
+        }
+        return true;
+    };
+    if (window && !window->Ending()) {
+        FormOverlay overlay(form, m_painter,
+                            ui::DialogPainter::Place(form, window->GetCanvas().Width(),
+                                                     window->GetCanvas().Height()),
+                            finished);
+        window->RunOverlay(overlay, input);
+    } else {
+        while (!form.Ended()) {
+            if (finished()) {
+                form.EndDialog(ui::kDialogOk);
+            } else {
+                input();
+            }
+        }
+    }
+    Frame(form, shown.atClose);
+    shown.result = form.Result();
+    m_waits.push_back(std::move(shown));
     return form.Result();
 }
 

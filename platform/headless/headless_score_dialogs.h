@@ -64,15 +64,27 @@ public:
     const std::vector<Shown>& Dialogs() const { return m_shown; }
     void Clear() { m_shown.clear(); }
 
+    // Boxes that stand while work goes on (RunUntil) have scripts of their
+    // own. Once its script is played the box stays until the work is done,
+    // the main window ticking every few real milliseconds meanwhile.
+    void AddWaitScript(std::vector<Step> script) { m_waitScripts.push_back(std::move(script)); }
+    const std::vector<Shown>& Waits() const { return m_waits; }
+
     int RunModal(ui::DialogForm& form) override;
+    int RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) override;
 
 private:
+    static std::vector<Step> TakeScript(std::deque<std::vector<Step>>& scripts);
+    // Opens the form and notes how it looked.
+    Shown Open(ui::DialogForm& form);
     void Play(ui::DialogForm& form, const Step& step);
     void Frame(const ui::DialogForm& form, std::vector<ui::DialogPainter::DrawnText>& drawn);
 
     HeadlessWindowSystem& m_windows;
     std::deque<std::vector<Step>> m_scripts;
     std::vector<Shown> m_shown;
+    std::deque<std::vector<Step>> m_waitScripts;
+    std::vector<Shown> m_waits;
     ui::DialogPainter m_painter;
 };
 

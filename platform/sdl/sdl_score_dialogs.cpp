@@ -16,12 +16,17 @@ ui::KeyMods ModsOf(Uint16 mod) {
 
 class FormOverlay : public SdlOverlay {
 public:
-    FormOverlay(ui::DialogForm& form, const SdlWindow& main)
-        : m_form(form), m_main(main),
+    FormOverlay(ui::DialogForm& form, const SdlWindow& main, const std::function<bool()>& finished)
+        : m_form(form), m_main(main), m_finished(finished),
           m_client(
               ui::DialogPainter::Place(form, main.GetCanvasSize().cx, main.GetCanvasSize().cy)) {}
 
-    bool Done() const override { return m_form.Ended(); }
+    bool Done() const override {
+        if (!m_form.Ended() && m_finished && m_finished()) {
+            m_form.EndDialog(ui::kDialogOk);
+        }
+        return m_form.Ended();
+    }
 
     void OnInput(const SDL_Event& event) override {
         switch (event.type) {
@@ -95,6 +100,7 @@ public:
 private:
     ui::DialogForm& m_form;
     const SdlWindow& m_main;
+    const std::function<bool()>& m_finished;
     ui::Rect m_client;
     ui::Rect m_inputRect;
     ui::DialogPainter m_painter;
@@ -103,6 +109,14 @@ private:
 } // namespace
 
 int SdlScoreDialogs::RunModal(ui::DialogForm& form) {
+    return Run(form, nullptr);
+}
+
+int SdlScoreDialogs::RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) {
+    return Run(form, finished);
+}
+
+int SdlScoreDialogs::Run(ui::DialogForm& form, const std::function<bool()>& finished) {
     SdlWindow* main = m_windows.Main();
     if (!main || !main->Handle()) {
         std::fprintf(stderr, "kirikazeJ: no main window to show \"%s\" over\n",
@@ -110,7 +124,7 @@ int SdlScoreDialogs::RunModal(ui::DialogForm& form) {
         return ui::kDialogCancel;
     }
     const bool textInput = SDL_IsTextInputActive();
-    FormOverlay overlay(form, *main);
+    FormOverlay overlay(form, *main, finished);
     form.Open();
     overlay.FollowFocus();
     main->RunOverlay(overlay);

@@ -14,8 +14,11 @@ class SdlScoreDialogs : public ScoreDialogs {
 public:
     explicit SdlScoreDialogs(SdlWindowSystem& windows) : m_windows(windows) {}
     int RunModal(ui::DialogForm& form) override;
+    int RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) override;
 
 private:
+    int Run(ui::DialogForm& form, const std::function<bool()>& finished);
+
     SdlWindowSystem& m_windows;
 };
 
