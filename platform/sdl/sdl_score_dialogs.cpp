@@ -123,6 +123,8 @@ int SdlScoreDialogs::Run(ui::DialogForm& form, const std::function<bool()>& fini
                      form.Template().title.c_str());
         return ui::kDialogCancel;
     }
+    // A prompt opened from within another dialog's wait gives the text input
+    // back as that dialog's focus had it.
     const bool textInput = SDL_IsTextInputActive();
     FormOverlay overlay(form, *main, finished);
     form.Open();

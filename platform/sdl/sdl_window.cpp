@@ -237,6 +237,10 @@ std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& layo
         std::fprintf(stderr, "kirikazeJ: cannot open the window: %s\n", SDL_GetError());
         return nullptr;
     }
+    // SDL starts with text input on, and an input method in kana mode would
+    // take the duel's letter and digit keys for composition. Only our text
+    // fields turn it on, while they have the focus.
+    SDL_StopTextInput();
     return std::make_unique<SdlWindow>(window, layout, events, *this);
 }
 

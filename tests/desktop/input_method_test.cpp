@@ -1,0 +1,146 @@
+// A real input method in the way: IBus with Mozc switched to hiragana, keys
+// typed by xdotool into the SDL window. scripts/test-ime sets the desktop up
+// (Xvfb, its own D-Bus session, IBus, Mozc) and runs this; elsewhere it skips.
+#include "platform/keys.h"
+#include "platform/score_dialog.h"
+#include "ui/dialog_form.h"
+
+#include "platform/headless/recorded_speech.h"
+#include "platform/sdl/sdl_system.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void Xdotool(const std::string& args) {
+    // In the background: the window's own loop must go on to take the keys.
+    const std::string command = "xdotool " + args + " &";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+ui::DialogTemplate NameField() {
+    using Kind = ui::DialogControl::Kind;
+    ui::DialogTemplate t{.title = "名前", .width = 300, .height = 90};
+    t.controls.push_back(
+        {.kind = Kind::Edit, .id = 1002, .rect = {10, 10, 290, 40}, .tabStop = true});
+    t.controls.push_back({.kind = Kind::Button,
+                          .id = ui::kDialogOk,
+                          .text = "送信",
+                          .rect = {110, 55, 190, 80},
+                          .tabStop = true,
+                          .defaultButton = true});
+    return t;
+}
+
+// What the window gave the game: ticks (with a hook) and key releases.
+struct Events : platform::WindowEvents {
+    void OnWindowTick(int) override {
+        if (onTick) {
+            onTick(++ticks);
+        }
+    }
+    void OnWindowKeyUp(int vk) override { keys.push_back(vk); }
+    void OnWindowPaint() override {}
+    void OnWindowDestroy() override {}
+    int ticks = 0;
+    std::vector<int> keys;
+    std::function<void(int)> onTick;
+};
+
+// A real SDL window on the desktop test-ime made, saying nothing aloud.
+struct ImeWindow {
+    explicit ImeWindow(const char* title) {
+        platform::Services services = system.Installed();
+        services.speech = &speech;
+        system.Reinstall(services);
+        window = platform::CreateMainWindow({732, 570, title, {}}, events);
+        if (window) {
+            window->SetTimer(1, 100);
+        }
+    }
+    platform::sdl::SdlSystem system;
+    platform::headless::RecordedSpeech speech;
+    Events events;
+    std::unique_ptr<platform::Window> window;
+};
+
+constexpr char kNeedsIme[] = "needs IBus with Mozc on a desktop of its own: run scripts/test-ime";
+
+TEST(InputMethod, GameKeysPassMozcInHiraganaAndTheNameFieldComposesWithIt) {
+    if (!std::getenv("KZ_IME")) {
+        GTEST_SKIP() << kNeedsIme;
+    }
+    ImeWindow ime("kz-ime-test");
+    ASSERT_TRUE(ime.window);
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "off from the start";
+    auto& events = ime.events;
+    auto& window = ime.window;
+
+    // Every key of the menu and the duel, as a player presses them.
+    const std::vector<int> expected = {VK_UP, VK_DOWN, VK_SPACE, VK_RETURN, VK_ESCAPE,
+                                       '7',   '9',     '1',      '3',       '5',
+                                       'A',   'K',     'Z',      'M',       VK_SPACE};
+    events.onTick = [&](int tick) {
+        if (tick == 5) {
+            // Focused first, then typed as the keyboard does (XTEST), not sent to
+            // the window, so the input method sees every key.
+            Xdotool("search --name '^kz-ime-test$' windowfocus --sync; xdotool key --delay 80 Up "
+                    "Down space Return Escape 7 9 1 3 5 a k z m space");
+        }
+        if (events.keys.size() >= expected.size() || tick > 100) {
+            window->EndModal(0);
+        }
+    };
+    window->RunModal();
+    EXPECT_EQ(events.keys, expected) << "a key the input method kept never reached the game";
+    EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+TEST(InputMethod, InTheNameFieldMozcConvertsAndCommitsWithoutSendingTheDialog) {
+    if (!std::getenv("KZ_IME")) {
+        GTEST_SKIP() << kNeedsIme;
+    }
+    ImeWindow ime("kz-ime-name");
+    ASSERT_TRUE(ime.window);
+    auto& events = ime.events;
+    ui::DialogForm form(NameField());
+
+    std::string composed;
+    std::string committed;
+    bool endedByCommit = true;
+    bool inputOn = false;
+    events.onTick = [&](int tick) {
+        if (tick == 5) {
+            inputOn = SDL_IsTextInputActive();
+            Xdotool("search --name '^kz-ime-name$' windowfocus --sync; xdotool type --delay 120 "
+                    "musasi");
+        }
+        if (tick == 25) {
+            composed = form.CompositionText();
+            Xdotool("key space");
+        }
+        if (tick == 35) {
+            Xdotool("key Return");
+        }
+        if (tick == 45) {
+            committed = form.GetWindowText(1002);
+            endedByCommit = form.Ended();
+            Xdotool("key Return");
+        }
+        if (tick > 80) {
+            form.Cancel();
+        }
+    };
+    const int result = platform::RunScoreDialog(form);
+    EXPECT_TRUE(inputOn) << "the name field turns text input on";
+    EXPECT_EQ(composed, "むさし") << "Mozc composes in hiragana";
+    EXPECT_EQ(committed, "武蔵");
+    EXPECT_FALSE(endedByCommit) << "the Enter that commits belongs to the input method";
+    EXPECT_EQ(result, ui::kDialogOk) << "the next Enter sends";
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "off again outside the field";
+}
+
+} // namespace
