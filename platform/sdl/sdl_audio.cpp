@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -16,6 +18,9 @@ constexpr uint32_t kDefaultPeriod = 512;
 constexpr uint32_t kShortestPeriod = 64;
 constexpr uint32_t kLongestPeriod = 1024;
 constexpr int kRate = 48000;
+// How often a lost device is looked for again: well within the two seconds a
+// player waits for the sound to come back.
+constexpr auto kWatchPeriod = std::chrono::milliseconds(250);
 } // namespace
 
 uint32_t RequestedAudioPeriod() {
@@ -37,6 +42,14 @@ uint32_t RequestedAudioPeriod() {
 SdlAudioSystem::SdlAudioSystem() = default;
 
 SdlAudioSystem::~SdlAudioSystem() {
+    if (m_watcher.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(m_watchMutex);
+            m_stopWatching = true;
+        }
+        m_watchWake.notify_all();
+        m_watcher.join();
+    }
     if (m_device != 0) {
         // Closing waits for a running callback, so the mixer outlives it.
         SDL_CloseAudioDevice(m_device);
@@ -76,6 +89,47 @@ bool SdlAudioSystem::Open() {
     m_period = have.samples;
     m_mixer = std::make_shared<mixer::Mixer>(m_rate);
     m_listener = std::make_shared<mixer::MixerListener>();
+    SDL_PauseAudioDevice(device, 0);
+    m_watcher = std::thread([this] { Watch(); });
+    return true;
+}
+
+void SdlAudioSystem::Watch() {
+    std::unique_lock<std::mutex> lock(m_watchMutex);
+    bool lost = false;
+    while (!m_watchWake.wait_for(lock, kWatchPeriod, [this] { return m_stopWatching; })) {
+        // A device SDL has given up on reads as stopped; ours is never paused
+        // or stopped otherwise.
+        if (SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_STOPPED) {
+            continue;
+        }
+        if (!lost) {
+            lost = true;
+            std::fprintf(stderr, "kirikazeJ: the sound device is gone; waiting for one\n");
+        }
+        if (Reopen()) {
+            lost = false;
+            std::fprintf(stderr, "kirikazeJ: the sound device is back\n");
+        }
+    }
+}
+
+bool SdlAudioSystem::Reopen() {
+    // The mixer keeps its rate and every sound where it stood: the new device
+    // converts if it runs at another rate, and the looping music goes on.
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(m_rate);
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(m_period);
+    want.callback = &SdlAudioSystem::Callback;
+    want.userdata = this;
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (device == 0) {
+        return false;
+    }
+    SDL_CloseAudioDevice(m_device);
+    m_device = device;
     SDL_PauseAudioDevice(device, 0);
     return true;
 }

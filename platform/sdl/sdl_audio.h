@@ -7,8 +7,11 @@
 
 #include "platform/sound.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace mixer {
 class Mixer;
@@ -35,8 +38,16 @@ public:
 private:
     static void Callback(void* user, uint8_t* stream, int bytes);
     bool Open();
+    // Watches the open device: one that is lost (headphones pulled, the sound
+    // server restarted) is opened again as soon as a default device is there.
+    void Watch();
+    bool Reopen();
 
     uint32_t m_device = 0;
+    std::thread m_watcher;
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchWake;
+    bool m_stopWatching = false;
     uint32_t m_rate = 0;
     uint32_t m_period = 0;
     std::shared_ptr<mixer::Mixer> m_mixer;
