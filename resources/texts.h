@@ -18,6 +18,10 @@ inline constexpr char kFontFace[] = "ＭＳ　ゴシック";
 // Settings: the company key, and the default score server when none is set.
 inline constexpr char kCompanyKey[] = "velsoft";
 inline constexpr char kDefaultScoreServer[] = "http://localhost:8765";
+// The score server of ours installed beside the game, which stands in at that
+// address when nothing else answers there.
+inline constexpr char kLocalScoreServer[] = "kirikaze-scored";
+inline constexpr int kDefaultScorePort = 8765;
 
 // The score table page on the score server.
 inline constexpr char kScoreTablePath[] = "/game/kirikaze/GameResult.asp";

@@ -203,6 +203,7 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     // Remembered even if the sending fails: the player typed them.
     m_reg.m_strArea = dlg.m_strArea;
     m_reg.m_strName = dlg.m_strName;
+    ServeScoresLocally();
     const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
     // Cancelled while it waited: nothing to show, and certainly no success.
     if (!text.empty()) {
@@ -217,7 +218,16 @@ void CKirikazeJDlg::ShowAppMessage(const std::string& text) {
 }
 
 void CKirikazeJDlg::OpenScoreTable() {
+    ServeScoresLocally();
     platform::OpenUrl(ScoreTableAddress());
+}
+
+void CKirikazeJDlg::ServeScoresLocally() {
+    // Out of the box the scores are kept on this machine: a player who never
+    // set up a server still gets a score table.
+    if (m_reg.m_strServer == texts::kDefaultScoreServer) {
+        platform::ServeLocally(texts::kLocalScoreServer, texts::kDefaultScorePort);
+    }
 }
 
 std::string CKirikazeJDlg::ScoreTableAddress() const {
@@ -295,6 +305,7 @@ bool CKirikazeJDlg::DestroyWindow() {
     m_bDestroyed = true;
     m_reg.Save();
     ReleaseScenes();
+    platform::StopServing();
     return true;
 }
 

@@ -73,6 +73,8 @@ private:
     void Frame();
     void EndDialog(int result);
     void OpenScoreTable();
+    // Starts our own score server where the default address has none.
+    void ServeScoresLocally();
     // A won and confirmed duel: where the score is offered for submission.
     void OfferScoreSubmission();
     void ReportMissingData() const;

@@ -119,3 +119,23 @@ TEST(ScoreWaiting, TheGameGoesOnSaysItIsSendingAndShowsOnlyWhatCameBack) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScoreWaiting, OnlyTheDefaultServerIsStartedOnThisMachineBeforeSending) {
+    for (const bool byDefault : {true, false}) {
+        Game game;
+        if (!byDefault) {
+            kztest::WriteSettings(game, kztest::ServerSetting(LoopbackServer::UnusedPort()));
+        }
+        game.Start();
+        game.system.ScoreDialogs().AddScript({Step::Key(VK_RETURN)});
+        game.system.ScoreDialogs().AddWaitScript({Step::Key(VK_ESCAPE)});
+        WinDuel(game, 1, 0);
+        EXPECT_EQ(game.system.Launches().Served(),
+                  byDefault ? std::vector<std::string>{"kirikaze-scored:8765"}
+                            : std::vector<std::string>{});
+    }
+}
+
+} // namespace

@@ -134,12 +134,16 @@ TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
     struct Case {
         const char* settings;
         const char* address;
+        bool ownServer; // ours is started on this machine (where nothing answers)
     };
     const Case cases[] = {
-        {"", "http://localhost:8765/game/kirikaze/GameResult.asp"},
+        {"", "http://localhost:8765/game/kirikaze/GameResult.asp", true},
         {"server=https://scores.example.net\n",
-         "https://scores.example.net/game/kirikaze/GameResult.asp"},
-        {"server=http://10.0.0.2:8080/\n", "http://10.0.0.2:8080/game/kirikaze/GameResult.asp"},
+         "https://scores.example.net/game/kirikaze/GameResult.asp", false},
+        {"server=http://10.0.0.2:8080/\n", "http://10.0.0.2:8080/game/kirikaze/GameResult.asp",
+         false},
+        {"server=http://localhost:8766\n", "http://localhost:8766/game/kirikaze/GameResult.asp",
+         false},
     };
     for (const Case& c : cases) {
         Game game;
@@ -153,6 +157,12 @@ TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
         window.Tick();
         ASSERT_EQ(game.system.Launches().Launches().size(), 1u) << c.settings;
         EXPECT_EQ(game.system.Launches().Launches()[0].target, c.address);
+        EXPECT_EQ(game.system.Launches().Served(),
+                  c.ownServer ? std::vector<std::string>{"kirikaze-scored:8765"}
+                              : std::vector<std::string>{});
+        EXPECT_EQ(game.system.Launches().Serving(), c.ownServer);
+        game.dlg->DestroyWindow();
+        EXPECT_FALSE(game.system.Launches().Serving()) << "stopped when the game ends";
     }
 }
 

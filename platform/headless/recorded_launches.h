@@ -21,11 +21,24 @@ public:
         m_launches.push_back({false, gamePath, parameters, SplitParameters(parameters)});
     }
 
+    // A local server "answers" at once; each request is kept as program:port.
+    bool ServeLocally(const std::string& program, uint16_t port) override {
+        m_served.push_back(program + ":" + std::to_string(port));
+        m_serving = true;
+        return true;
+    }
+    const std::vector<std::string>& Served() const { return m_served; }
+    void StopServing() override { m_serving = false; }
+    // Whether a server started by ServeLocally is still meant to run.
+    bool Serving() const { return m_serving; }
+
     const std::vector<Launch>& Launches() const { return m_launches; }
     void Clear() { m_launches.clear(); }
 
 private:
     std::vector<Launch> m_launches;
+    std::vector<std::string> m_served;
+    bool m_serving = false;
 };
 
 } // namespace platform::headless
