@@ -1,36 +1,66 @@
 // A submission to a server that keeps the game waiting: the game goes on,
 // says it is sending, and Escape takes the submission back.
-#include "platform/headless/loopback_server.h"
 #include "platform/inet.h"
 #include "score_game.h"
 #include "ui/dialog_credential_prompt.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 using kztest::Game;
 using kztest::WinDuel;
-using platform::headless::LoopbackConnection;
-using platform::headless::LoopbackRequest;
-using platform::headless::LoopbackServer;
 using Step = platform::headless::HeadlessScoreDialogs::Step;
+using Answer = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-// Starts an answer and then says nothing more.
-void Stall(const LoopbackRequest&, LoopbackConnection& c) {
-    c.Drip("HTTP/1.0 200 OK\r\n", 60000);
+// A score server on loopback that answers as the case says.
+class Server {
+public:
+    explicit Server(Answer answer) : m_answer(std::move(answer)) {
+        m_server.Get("/game/kirikaze/GameSet.asp",
+                     [this](const httplib::Request& q, httplib::Response& r) { m_answer(q, r); });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running()) {
+            std::this_thread::yield();
+        }
+    }
+    ~Server() {
+        stopping = true;
+        m_server.stop();
+        m_thread.join();
+    }
+    int Port() const { return m_port; }
+    static inline std::atomic<bool> stopping{false};
+
+private:
+    Answer m_answer;
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+// Takes the request and says nothing until the server goes.
+void Stall(const httplib::Request&, httplib::Response&) {
+    while (!Server::stopping) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
-std::string Marked(const std::string& message) {
-    return LoopbackServer::Answer(
-        200, "", "<!-- DATA_START -->\r\n" + message + "\r\n<!-- DATA_END -->\r\n");
+Answer Marked(const std::string& message) {
+    return [message](const httplib::Request&, httplib::Response& r) {
+        r.set_content("<!-- DATA_START -->\r\n" + message + "\r\n<!-- DATA_END -->\r\n",
+                      "text/html");
+    };
 }
 
 TEST(ScoreWaiting, TheGameGoesOnSaysItIsSendingAndShowsOnlyWhatCameBack) {
     struct Case {
         const char* what;
         bool stalls;
-        LoopbackServer::Handler server;
+        Answer server;
         std::vector<Step> whileWaiting;
         std::vector<Step> prompt; // a 401 is answered with this
         const char* shown;        // nullptr: no box at all
@@ -41,24 +71,20 @@ TEST(ScoreWaiting, TheGameGoesOnSaysItIsSendingAndShowsOnlyWhatCameBack) {
         {"stalled past the limit", true, Stall, {}, {}, "Err"},
         {"control characters",
          false,
-         [](const LoopbackRequest&, LoopbackConnection& c) {
-             c.Send(Marked(std::string("ok\a\x1b[2J\0 done\ttab", 18)));
-         },
+         Marked(std::string("ok\a\x1b[2J\0 done\ttab", 18)),
          {},
          {},
          "ok[2J donetab\r\n"},
-        {"a message of 200 KiB",
-         false,
-         [&](const LoopbackRequest&, LoopbackConnection& c) { c.Send(Marked(longMessage)); },
-         {},
-         {},
-         ""},
+        {"a message of 200 KiB", false, Marked(longMessage), {}, {}, ""},
         {"slow typist at the password prompt",
          false,
-         [](const LoopbackRequest& r, LoopbackConnection& c) {
-             c.Send(r.Header("Authorization").empty()
-                        ? LoopbackServer::Answer(401, "WWW-Authenticate: Basic realm=\"s\"\r\n", "")
-                        : Marked("ok"));
+         [](const httplib::Request& q, httplib::Response& r) {
+             if (q.has_header("Authorization")) {
+                 Marked("ok")(q, r);
+                 return;
+             }
+             r.status = 401;
+             r.set_header("WWW-Authenticate", "Basic realm=\"s\"");
          },
          {},
          {Step::Run([](ui::DialogForm&) {
@@ -72,7 +98,8 @@ TEST(ScoreWaiting, TheGameGoesOnSaysItIsSendingAndShowsOnlyWhatCameBack) {
         platform::InetLimits quick;
         quick.exchangeTimeoutMs = 1000;
         const platform::InetLimits previous = platform::SetInetLimits(quick);
-        LoopbackServer server(c.server);
+        Server::stopping = false;
+        Server server(c.server);
         Game game;
         kztest::WriteSettings(game, kztest::ServerSetting(server.Port()));
         auto& window = game.Start();
@@ -126,7 +153,7 @@ TEST(ScoreWaiting, OnlyTheDefaultServerIsStartedOnThisMachineBeforeSending) {
     for (const bool byDefault : {true, false}) {
         Game game;
         if (!byDefault) {
-            kztest::WriteSettings(game, kztest::ServerSetting(LoopbackServer::UnusedPort()));
+            kztest::WriteSettings(game, "server=http://127.0.0.1:9\n");
         }
         game.Start();
         game.system.ScoreDialogs().AddScript({Step::Key(VK_RETURN)});
