@@ -32,33 +32,34 @@ DialogControl Control(Kind kind, int id, const char* text, const resources::Dial
     return control;
 }
 
-ui::DialogTemplate MakeTemplate() {
+ui::DialogTemplate MakeTemplate(const resources::GameTexts& texts) {
     ui::DialogTemplate t;
-    t.title = sn::kTitle;
+    t.title = texts.sendTitle;
+    t.words = texts.dialogWords;
     t.width = resources::DialogUnitsToPixelsX(sn::kDialog.cx);
     t.height = resources::DialogUnitsToPixelsY(sn::kDialog.cy);
     t.fontFace = sn::kFontFace;
     t.fontTenthsOfPoint = sn::kFontTenthsOfPoint;
     t.background = kBlack;
     // In the template's order, which is also the order Tab goes.
-    t.controls.push_back(Control(Kind::Label, -1, sn::kNameLabel, sn::kNameLabelRect, false));
+    t.controls.push_back(Control(Kind::Label, -1, texts.nameLabel, sn::kNameLabelRect, false));
     DialogControl edit = Control(Kind::Edit, sn::kIdEdit, "", sn::kNameEditRect, true);
     edit.maxChars = sn::kNameMaxChars;
     t.controls.push_back(edit);
-    t.controls.push_back(Control(Kind::Label, -1, sn::kAreaLabel, sn::kAreaLabelRect, false));
+    t.controls.push_back(Control(Kind::Label, -1, texts.areaLabel, sn::kAreaLabelRect, false));
     t.controls.push_back(Control(Kind::DropList, sn::kIdCombo, "", sn::kAreaComboRect, true));
-    DialogControl ok = Control(Kind::Button, sn::kIdOk, sn::kOkText, sn::kOkRect, true);
+    DialogControl ok = Control(Kind::Button, sn::kIdOk, texts.okText, sn::kOkRect, true);
     ok.defaultButton = true;
     t.controls.push_back(ok);
     t.controls.push_back(
-        Control(Kind::Button, sn::kIdCancel, sn::kCancelText, sn::kCancelRect, true));
+        Control(Kind::Button, sn::kIdCancel, texts.cancelText, sn::kCancelRect, true));
     return t;
 }
 
 } // namespace
 
 int CDlgSendNet::DoModal() {
-    ui::DialogForm form(MakeTemplate(), this);
+    ui::DialogForm form(MakeTemplate(m_texts), this);
     OnInitDialog(form);
     return platform::RunScoreDialog(form);
 }
@@ -87,8 +88,8 @@ void CDlgSendNet::OnOK(ui::DialogForm& form) {
     if (area.empty()) {
         // The score server takes no result without an area: rather than
         // lose the duel to a refusal, the dialog stays open for the choice.
-        platform::Speak(sn::kChooseArea, true);
-        platform::ShowMessageBox(sn::kChooseArea, sn::kTitle, true);
+        platform::Speak(m_texts.chooseArea, true);
+        platform::ShowMessageBox(m_texts.chooseArea, m_texts.sendTitle, true);
         form.SetFocus(sn::kIdCombo);
         return;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "resources/game_texts.h"
 #include "ui/dialog_form.h"
 
 #include <string>
@@ -9,7 +10,10 @@ class CDlgSendNet : public ui::DialogHandler {
 public:
     enum { IDD = 129, IDOK = ui::kDialogOk, IDCANCEL = ui::kDialogCancel };
 
-    CDlgSendNet() = default;
+    // texts: the dialog's words, in the language the game plays in.
+    explicit CDlgSendNet(const resources::GameTexts& texts =
+                             resources::GameTextsFor(text::Language::Japanese))
+        : m_texts(texts) {}
     ~CDlgSendNet() override = default;
     CDlgSendNet(const CDlgSendNet&) = delete;
     CDlgSendNet& operator=(const CDlgSendNet&) = delete;
@@ -23,6 +27,7 @@ public:
     std::string m_strArea;
 
 private:
+    const resources::GameTexts& m_texts;
     void OnInitDialog(ui::DialogForm& form);
     void OnOK(ui::DialogForm& form);
     void OnCommand(ui::DialogForm& form, int id) override;

@@ -3,28 +3,27 @@
 #include "online/VelHttpConnect.h"
 #include "platform/score_dialog.h"
 #include "resources/send_net_dialog.h"
-#include "resources/texts.h"
 
 namespace {
 
-ui::DialogTemplate WaitingTemplate() {
+ui::DialogTemplate WaitingTemplate(const resources::GameTexts& texts) {
     using Kind = ui::DialogControl::Kind;
     ui::DialogTemplate t;
     // The title is said as the box opens, then its one button.
-    t.title = texts::kSending;
+    t.title = texts.sending;
     t.width = 220;
     t.height = 84;
     t.fontFace = resources::send_net::kFontFace;
     t.fontTenthsOfPoint = resources::send_net::kFontTenthsOfPoint;
     ui::DialogControl label;
     label.kind = Kind::Label;
-    label.text = texts::kSending;
+    label.text = texts.sending;
     label.rect = {16, 12, 204, 36};
     t.controls.push_back(label);
     ui::DialogControl cancel;
     cancel.kind = Kind::Button;
     cancel.id = ui::kDialogCancel;
-    cancel.text = texts::kSendingCancel;
+    cancel.text = texts.sendingCancel;
     cancel.rect = {70, 46, 150, 72};
     cancel.tabStop = true;
     t.controls.push_back(cancel);
@@ -33,8 +32,10 @@ ui::DialogTemplate WaitingTemplate() {
 
 } // namespace
 
-CScoreSending::CScoreSending(std::string strUrl)
-    : m_thread([this, url = std::move(strUrl)]() mutable { Run(std::move(url)); }) {}
+CScoreSending::CScoreSending(std::string strUrl, const resources::GameTexts& texts)
+    : m_texts(texts), m_thread([this, url = std::move(strUrl), language = std::string(texts.languageCode)]() mutable {
+          Run(std::move(url), std::move(language));
+      }) {}
 
 CScoreSending::~CScoreSending() {
     Cancel();
@@ -47,8 +48,9 @@ void CScoreSending::Cancel() {
     m_answered.notify_all();
 }
 
-void CScoreSending::Run(std::string strUrl) {
+void CScoreSending::Run(std::string strUrl, std::string strLanguage) {
     CVelHttpConnect http;
+    http.m_strAcceptLanguage = std::move(strLanguage);
     http.m_hooks.cancel = &m_bCancel;
     http.m_hooks.ask = [this](const std::string& server, const std::string& realm) {
         return Ask(server, realm);
@@ -91,7 +93,7 @@ void CScoreSending::AnswerQuestions() {
 }
 
 bool CScoreSending::Wait() {
-    ui::DialogForm form(WaitingTemplate());
+    ui::DialogForm form(WaitingTemplate(m_texts));
     const int result = platform::RunUntilFinished(form, [this] {
         AnswerQuestions();
         return Done();

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/credentials.h"
+#include "resources/game_texts.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -15,8 +16,9 @@
 // asking for a password is answered there, when the game calls AnswerQuestions.
 class CScoreSending {
 public:
-    // Starts the GET of the address at once.
-    explicit CScoreSending(std::string strUrl);
+    // Starts the GET of the address at once, asking for an answer in the
+    // game's language.
+    CScoreSending(std::string strUrl, const resources::GameTexts& texts);
     // Cancels what is still under way and waits for the thread (about 100 ms
     // at most, however silent the server).
     ~CScoreSending();
@@ -41,10 +43,11 @@ private:
         std::string realm;
     };
 
-    void Run(std::string strUrl);
+    void Run(std::string strUrl, std::string strLanguage);
     // Request thread: waits for the game thread's answer.
     std::optional<platform::Credentials> Ask(const std::string& server, const std::string& realm);
 
+    const resources::GameTexts& m_texts;
     std::atomic<bool> m_bCancel{false};
     std::atomic<bool> m_bDone{false};
     std::vector<std::string> m_arLines;

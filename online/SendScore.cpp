@@ -120,7 +120,7 @@ std::string CKirikazeJDlg::SendScore(int nLevel, int nScore) {
                             sp::kMode + sp::kLevel + std::to_string(nLevel) + sp::kScore +
                             std::to_string(nScore);
     // Sent off the game's thread: the game goes on while the server thinks.
-    CScoreSending sending(url);
+    CScoreSending sending(url, Texts());
     if (!sending.Wait()) {
         return {};
     }

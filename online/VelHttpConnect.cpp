@@ -84,7 +84,7 @@ std::string CVelHttpConnect::BuildHeaders(const std::string& strReferer,
     if (!strReferer.empty()) {
         block += "Referer: " + strReferer + " \r\n";
     }
-    block += "Accept-Language: ja \r\n";
+    block += "Accept-Language: " + m_strAcceptLanguage + " \r\n";
     if (!strBody.empty()) {
         block += "Content-Type: application/x-www-form-urlencoded \r\n";
     }

@@ -49,6 +49,8 @@ public:
     std::string CombineUrl(const std::string& strBase, const std::string& strRelative) const;
 
     std::string m_strHeaders;
+    // The language answers are asked in: "ja", or "en" in the English edition.
+    std::string m_strAcceptLanguage = "ja";
     std::string m_strError;
     int32_t m_bBrowserAgent = 0;
     std::string m_strRefreshUrl;

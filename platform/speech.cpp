@@ -10,4 +10,10 @@ void Speak(const std::string& text, bool interrupt) {
     }
 }
 
+void SetSpeechLanguage(const std::string& language) {
+    if (Speech* speech = GetServices().speech) {
+        speech->SetLanguage(language);
+    }
+}
+
 } // namespace platform

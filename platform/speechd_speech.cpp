@@ -11,8 +11,6 @@ namespace {
 
 constexpr char kClientName[] = "kirikazeJ";
 constexpr char kConnectionName[] = "dialog";
-// The game's own texts are Japanese.
-constexpr char kLanguage[] = "ja";
 constexpr auto kRetryAfter = std::chrono::seconds(5);
 
 SPDConnection* Open(const std::string& socketPath) {
@@ -59,9 +57,14 @@ void SpeechdSpeech::Speak(const std::string& text, bool interrupt) {
         if (interrupt) {
             m_queue.clear();
         }
-        m_queue.push_back({text, interrupt});
+        m_queue.push_back({text, interrupt, m_language});
     }
     m_wake.notify_all();
+}
+
+void SpeechdSpeech::SetLanguage(const std::string& language) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_language = language;
 }
 
 bool SpeechdSpeech::Flush(uint32_t timeoutMs) {
@@ -115,8 +118,8 @@ bool SpeechdSpeech::EnsureConnection() {
         m_nextAttempt = now + kRetryAfter;
         return false;
     }
-    spd_set_language(connection, kLanguage);
     m_connection = connection;
+    m_connectionLanguage.clear();
     return true;
 }
 
@@ -131,6 +134,11 @@ bool SpeechdSpeech::Say(const Item& item) {
     auto* connection = static_cast<SPDConnection*>(m_connection);
     if (item.interrupt) {
         spd_cancel(connection);
+    }
+    // The service picks its voice by the language it was told.
+    if (item.language != m_connectionLanguage) {
+        spd_set_language(connection, item.language.c_str());
+        m_connectionLanguage = item.language;
     }
     if (spd_say(connection, SPD_MESSAGE, item.text.c_str()) < 0) {
         // The service went away; the next text looks for it again.

@@ -25,6 +25,7 @@ public:
     SpeechdSpeech& operator=(const SpeechdSpeech&) = delete;
 
     void Speak(const std::string& text, bool interrupt) override;
+    void SetLanguage(const std::string& language) override;
 
     // Waits until every text given so far has been handed to the service or
     // dropped; false when that took longer than the time given.
@@ -36,6 +37,7 @@ private:
     struct Item {
         std::string text;
         bool interrupt = false;
+        std::string language;
     };
 
     void Run();
@@ -48,12 +50,14 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<Item> m_queue;
+    std::string m_language = "ja";
     bool m_stop = false;
     bool m_working = false;
     bool m_connected = false;
     // After a failed attempt the service is not looked for again at once.
     std::chrono::steady_clock::time_point m_nextAttempt{};
     void* m_connection = nullptr; // SPDConnection, only touched by the worker
+    std::string m_connectionLanguage; // what it was last told; the worker's too
     std::thread m_worker;
 };
 

@@ -20,6 +20,9 @@ constexpr int kLastUpperOnlyEnemy = 5;
 
 void CSceenGame::Init(CKirikazeJDlg* pMainWnd, std::string strDataDir) {
     m_pMainWnd = pMainWnd;
+    if (pMainWnd) {
+        m_pTexts = &pMainWnd->Texts();
+    }
     m_strDataDir = std::move(strDataDir);
     m_nPicture = 0;
     LoadPictures();
@@ -167,7 +170,7 @@ void CSceenGame::Strike() {
     Play(m_nSoundWinner);
     m_nState = kWon;
     Wait(3000);
-    ShowSingleLine(texts::kDuelWon);
+    ShowSingleLine(m_pTexts->duelWon);
 }
 
 void CSceenGame::Lose() {
@@ -233,7 +236,7 @@ void CSceenGame::Block(int nDirection) {
     m_bBlocked = 1;
     if (m_nBlocksLeft < 0) {
         Play(m_nSoundChance);
-        ShowSingleLine(texts::kDuelChance);
+        ShowSingleLine(m_pTexts->duelChance);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "audio/SoundPlay.h"
 #include "images/Image.h"
+#include "resources/game_texts.h"
 #include "scenes/BaseSceen.h"
 #include "ui/canvas.h"
 
@@ -47,6 +48,8 @@ public:
     CKirikazeJDlg* m_pMainWnd = nullptr;
     platform::Font* m_pFont = nullptr; // deleted by the main window
     std::string m_strDataDir;
+    // The red lines in the language of the game; set by Init.
+    const resources::GameTexts* m_pTexts = &resources::GameTextsFor(text::Language::Japanese);
     CImage m_imgEnemy[7]; // on guard, four attacks, struck down, lost duel
     CImage m_imgArm;
     // The enemy picture shown; during an attack also its direction 1 … 4.

@@ -81,7 +81,7 @@ void CSceenGame::TutorialStep() {
     } else if (bDemonstrates) {
         m_nTutorialPhase = 0;
     }
-    SetTextLines(texts::kTutorialLines[nStep][0], texts::kTutorialLines[nStep][1], "");
+    SetTextLines(m_pTexts->tutorialLines[nStep][0], m_pTexts->tutorialLines[nStep][1], "");
     if (script.bPractice) {
         m_bKeyExpected = 1;
     }

@@ -32,8 +32,10 @@ constexpr uint32_t kTitle = 9;
 } // namespace
 
 void CSceenMenu::Init(CKirikazeJDlg* pMainWnd, std::string strDataDir) {
-    for (const char* item : texts::kMenuItems) {
-        m_arrItem.emplace_back(item);
+    const resources::GameTexts& words =
+        pMainWnd ? pMainWnd->Texts() : resources::GameTextsFor(text::Language::Japanese);
+    for (int i = 0; i < texts::kMenuItemCount; ++i) {
+        m_arrItem.emplace_back(words.menuItems[i]);
     }
     m_pFont = new platform::Font(kFontTenths, texts::kFontFace);
     m_nSelect = 0;

@@ -112,6 +112,8 @@ RequestHead::Result RequestHead::Parse(std::string_view bytes, size_t& scanned,
             return Refuse(411);
         } else if (EqualsNoCase(name, "Connection") && EqualsNoCase(value, "close")) {
             request.keepAlive = false;
+        } else if (EqualsNoCase(name, "Accept-Language")) {
+            request.acceptLanguage = value;
         }
     }
     if (request.contentLength > limits.body) {

@@ -22,6 +22,8 @@ struct HttpRequest {
     // Only "Connection: close" ends a connection after its answer; clients of
     // the old server rely on that, HTTP/1.0 ones too.
     bool keepAlive = true;
+    // The languages the client reads, as its Accept-Language header lists them.
+    std::string acceptLanguage;
 
     std::string_view Path() const { return std::string_view(target).substr(0, target.find('?')); }
 };

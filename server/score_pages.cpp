@@ -1,11 +1,10 @@
 #include "server/score_pages.h"
 
+#include "server/answer_texts.h"
 #include "server/cp932.h"
 
 namespace scored {
 namespace {
-
-constexpr std::array<std::string_view, 3> kLevelNames = {"イージー", "ノーマル", "ハード"};
 
 constexpr std::string_view kPageHead = R"(<!DOCTYPE html>
 <html lang="ja">
@@ -109,7 +108,8 @@ std::string ScorePages::EscapeHtml(std::string_view text) {
 }
 
 std::string_view ScorePages::LevelName(int level) {
-    return level >= 1 && level <= 3 ? kLevelNames[level - 1] : std::string_view();
+    return level >= 1 && level <= 3 ? AnswerTexts::Japanese().levelNames[level - 1]
+                                    : std::string_view();
 }
 
 } // namespace scored

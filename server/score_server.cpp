@@ -1,5 +1,6 @@
 #include "server/score_server.h"
 
+#include "server/answer_texts.h"
 #include "server/query_string.h"
 #include "server/score_pages.h"
 
@@ -12,14 +13,16 @@ namespace {
 constexpr const char* kAnswerType = "text/html; charset=Shift_JIS";
 constexpr const char* kPageType = "text/html; charset=utf-8";
 
-std::vector<std::string> StoredLines(const Submission& s, const Standing& standing) {
-    return {"記録しました。", std::string(ScorePages::LevelName(s.level)) + "で " +
-                                  std::to_string(standing.total) + " 件中 " +
-                                  std::to_string(standing.rank) + " 位です。"};
+std::vector<std::string> StoredLines(const Submission& s, const Standing& standing,
+                                     const AnswerTexts& texts) {
+    const std::string level(s.level >= 1 && s.level <= 3 ? texts.levelNames[s.level - 1] : "");
+    return {std::string(texts.stored),
+            AnswerTexts::Fill(texts.standing, {level, std::to_string(standing.total),
+                                               std::to_string(standing.rank)})};
 }
 
-Reply Unstored(const char* why) {
-    return {503, kAnswerType, ScorePages::Answer({"記録できませんでした。", why})};
+Reply Unstored(const AnswerTexts& texts, std::string_view why) {
+    return {503, kAnswerType, ScorePages::Answer({std::string(texts.notStored), std::string(why)})};
 }
 
 } // namespace
@@ -53,7 +56,8 @@ HttpResponse ScoreServer::Route(const HttpRequest& request) {
         response.headers = {{"Allow", "GET"}};
         return response;
     }
-    Reply reply = submit ? Submit(QueryString::Of(request.target)) : Results();
+    Reply reply =
+        submit ? Submit(QueryString::Of(request.target), request.acceptLanguage) : Results();
     response.status = reply.status;
     response.headers = {{"Cache-Control", "no-store"}, {"Content-Type", reply.contentType}};
     if (results) {
@@ -86,22 +90,24 @@ bool ScoreServer::RoomOnDisk() {
     return !full;
 }
 
-Reply ScoreServer::Submit(std::string_view query) {
-    std::variant<Submission, Refusal> checked = Submission::FromQuery(query);
+Reply ScoreServer::Submit(std::string_view query, std::string_view acceptLanguage) {
+    const AnswerTexts& texts = AnswerTexts::For(acceptLanguage);
+    std::variant<Submission, Refusal> checked = Submission::FromQuery(query, texts);
     if (auto* refusal = std::get_if<Refusal>(&checked)) {
-        return {400, kAnswerType, ScorePages::Answer({"記録できませんでした。", refusal->reason})};
+        return {400, kAnswerType,
+                ScorePages::Answer({std::string(texts.notStored), refusal->reason})};
     }
     if (!RoomOnDisk()) {
-        return Unstored("サーバーの空き容量が足りません。しばらくしてから送り直してください。");
+        return Unstored(texts, texts.diskFull);
     }
     const Submission& submission = std::get<Submission>(checked);
     std::string error;
     std::optional<Standing> standing = m_store.Add(submission, error);
     if (!standing) {
         std::fprintf(stderr, "kirikaze-scored: cannot store a result: %s\n", error.c_str());
-        return Unstored("サーバーで保存できませんでした。時間をおいて送り直してください。");
+        return Unstored(texts, texts.notSaved);
     }
-    return {200, kAnswerType, ScorePages::Answer(StoredLines(submission, *standing))};
+    return {200, kAnswerType, ScorePages::Answer(StoredLines(submission, *standing, texts))};
 }
 
 Reply ScoreServer::Results() {

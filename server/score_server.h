@@ -43,8 +43,9 @@ public:
     void Stop() { m_http.Stop(); }
     bool IsRunning() const { return m_http.IsRunning(); }
 
-    // The replies themselves, apart from the transport.
-    Reply Submit(std::string_view query);
+    // The replies themselves, apart from the transport. acceptLanguage: the
+    // request's header, which chooses the language of the answer's words.
+    Reply Submit(std::string_view query, std::string_view acceptLanguage = "");
     Reply Results();
 
 private:

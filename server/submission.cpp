@@ -11,19 +11,9 @@
 namespace scored {
 namespace {
 
-struct FieldInfo {
-    std::string_view key;
-    std::string_view label;
-};
-
-// The order of this table is the order in which faults are reported.
-constexpr std::array<FieldInfo, 5> kFields = {{
-    {"aria", "地域"},
-    {"name", "名前"},
-    {"mode", "モード"},
-    {"level", "レベル"},
-    {"score", "スコア"},
-}};
+// The order of this table is the order in which faults are reported, and
+// of the labels that name the fields in the answer's texts.
+constexpr std::array<std::string_view, 5> kFields = {"aria", "name", "mode", "level", "score"};
 
 enum Field { kArea, kName, kMode, kLevel, kScore };
 
@@ -53,27 +43,28 @@ std::optional<int> CountPrintable(std::string_view utf8) {
     return count;
 }
 
-std::optional<Refusal> CheckArea(const std::string& area) {
+std::optional<Refusal> CheckArea(const std::string& area, const AnswerTexts& texts) {
     if (area.empty()) {
-        return Refuse("地域を選んでください。");
+        return Refuse(std::string(texts.chooseArea));
     }
     if (std::find(kAreaList.begin(), kAreaList.end(), area) == kAreaList.end()) {
-        return Refuse("地域がリストにありません。");
+        return Refuse(std::string(texts.areaNotListed));
     }
     return std::nullopt;
 }
 
-std::optional<Refusal> CheckName(const std::string& raw, std::string& name) {
+std::optional<Refusal> CheckName(const std::string& raw, std::string& name,
+                                 const AnswerTexts& texts) {
     std::optional<std::string> utf8 = Cp932::ToUtf8(raw);
     if (!utf8) {
-        return Refuse("名前の文字コードが CP932 ではありません。");
+        return Refuse(std::string(texts.nameNotCp932));
     }
     std::optional<int> chars = CountPrintable(*utf8);
     if (!chars) {
-        return Refuse("名前に使えない文字があります。");
+        return Refuse(std::string(texts.nameUnusable));
     }
     if (*chars > Submission::kMaxNameChars) {
-        return Refuse("名前は 32 文字までです。");
+        return Refuse(std::string(texts.nameTooLong));
     }
     name = std::move(*utf8);
     return std::nullopt;
@@ -81,46 +72,47 @@ std::optional<Refusal> CheckName(const std::string& raw, std::string& name) {
 
 } // namespace
 
-std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query) {
+std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query,
+                                                        const AnswerTexts& texts) {
+    auto label = [&texts](size_t field) { return std::string(texts.fieldLabels[field]); };
     std::array<std::optional<std::string>, kFields.size()> values;
-    for (QueryString::Field& field : QueryString::Parse(query)) {
-        const std::string& key = field.first;
-        auto it = std::find_if(kFields.begin(), kFields.end(),
-                               [&key](const FieldInfo& f) { return f.key == key; });
+    for (QueryString::Field& pair : QueryString::Parse(query)) {
+        auto it = std::find(kFields.begin(), kFields.end(), pair.first);
         if (it == kFields.end()) {
-            return Refuse("余分な項目があります。");
+            return Refuse(std::string(texts.extraField));
         }
-        auto& slot = values[it - kFields.begin()];
+        const size_t field = it - kFields.begin();
+        auto& slot = values[field];
         if (slot) {
-            return Refuse(std::string(it->label) + "が二つ以上あります。");
+            return Refuse(AnswerTexts::Fill(texts.fieldTwice, {label(field)}));
         }
-        slot = std::move(field.second);
+        slot = std::move(pair.second);
     }
     for (size_t i = 0; i < kFields.size(); ++i) {
         if (!values[i]) {
-            return Refuse(std::string(kFields[i].label) + "がありません。");
+            return Refuse(AnswerTexts::Fill(texts.fieldMissing, {label(i)}));
         }
     }
 
     Submission s;
-    if (auto refusal = CheckArea(*values[kArea])) {
+    if (auto refusal = CheckArea(*values[kArea], texts)) {
         return *refusal;
     }
     s.area = *values[kArea];
-    if (auto refusal = CheckName(*values[kName], s.name)) {
+    if (auto refusal = CheckName(*values[kName], s.name, texts)) {
         return *refusal;
     }
     if (*values[kMode] != "0") {
-        return Refuse("モードは 0 だけです。");
+        return Refuse(std::string(texts.modeRange));
     }
     const std::string& level = *values[kLevel];
     if (level.size() != 1 || level[0] < '1' || level[0] > '3') {
-        return Refuse("レベルは 1 から 3 です。");
+        return Refuse(std::string(texts.levelRange));
     }
     s.level = level[0] - '0';
     const std::string& score = *values[kScore];
     if (score.empty() || score.size() > 4 || !AllDigits(score)) {
-        return Refuse("スコアは 0 から 9999 です。");
+        return Refuse(std::string(texts.scoreRange));
     }
     s.score = std::stoi(score);
     return s;

@@ -1,4 +1,6 @@
 #pragma once
+#include "server/answer_texts.h"
+
 #include <string>
 #include <string_view>
 #include <variant>
@@ -20,8 +22,10 @@ struct Submission {
     int score = 0;
 
     // Checks the raw query of a submission: exactly the fields aria, name,
-    // mode, level and score, each once; area and name in CP932.
-    static std::variant<Submission, Refusal> FromQuery(std::string_view query);
+    // mode, level and score, each once; area and name in CP932. A refusal's
+    // reason is worded in the texts given.
+    static std::variant<Submission, Refusal> FromQuery(
+        std::string_view query, const AnswerTexts& texts = AnswerTexts::Japanese());
 };
 
 } // namespace scored

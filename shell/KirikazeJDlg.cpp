@@ -3,6 +3,7 @@
 #include "online/DlgSendNet.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/locale.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/speech.h"
@@ -64,9 +65,13 @@ bool CKirikazeJDlg::Create() {
     if (m_pWnd) {
         return true;
     }
+    // The caption is the first text the player gets, so the language is
+    // settled before the window opens.
+    m_language = text::ChooseLanguage(m_reg.LanguageSetting(), platform::ReadLocaleVariables());
+    platform::SetSpeechLanguage(Texts().languageCode);
     // The icon goes with the window from the start, big and small alike.
     const platform::WindowSpec layout{resources::kClientWidth, resources::kClientHeight,
-                                      texts::kCaption, m_hIcon};
+                                      Texts().caption, m_hIcon};
     m_pWnd = platform::CreateMainWindow(layout, *this);
     if (!m_pWnd) {
         return false;
@@ -194,7 +199,7 @@ void CKirikazeJDlg::Frame() {
 }
 
 void CKirikazeJDlg::OfferScoreSubmission() {
-    CDlgSendNet dlg;
+    CDlgSendNet dlg(Texts());
     dlg.m_strArea = m_reg.m_strArea;
     dlg.m_strName = m_reg.m_strName;
     if (dlg.DoModal() != CDlgSendNet::IDOK) {
@@ -252,12 +257,12 @@ bool CKirikazeJDlg::ChangeScene(int nScene, int nArg) {
     if (nScene == kSceneMenu) {
         // The menu always starts on its first item; nArg is not used.
         m_pSceenMenu = new CSceenMenu();
-        InScene([&] { m_pSceenMenu->Init(this, m_strDataDir); });
+        InScene([&] { m_pSceenMenu->Init(this, m_strDataDir + Texts().dataSet); });
     }
     if (nScene == kSceneGame) {
         m_pSceenGame = new CSceenGame();
         m_pSceenGame->m_nLevel = nArg + 1;
-        InScene([&] { m_pSceenGame->Init(this, m_strDataDir); });
+        InScene([&] { m_pSceenGame->Init(this, m_strDataDir + Texts().dataSet); });
     }
     m_nScene = nScene;
     // The new scene shows at once, not only at its first key.

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/pixels.h"
 #include "platform/window.h"
+#include "resources/game_texts.h"
 #include "shell/KirikazeReg.h"
 #include "ui/canvas.h"
 
@@ -33,6 +34,8 @@ public:
     ui::Rect GetClientRect() const;
     // The scene wants to be drawn again soon (requests before it make one).
     void RequestRepaint();
+    // What the player reads and hears, in the language chosen at start-up.
+    const resources::GameTexts& Texts() const { return resources::GameTextsFor(m_language); }
 
     // Window messages.
     bool OnInitDialog();
@@ -62,6 +65,7 @@ public:
     CKirikazeReg m_reg;
     std::string m_strDataDir;
     platform::PixelImage m_hIcon;
+    text::Language m_language = text::Language::Japanese;
 
 private:
     // platform::WindowEvents

@@ -13,6 +13,10 @@ void CKirikazeReg::Load() {
     }
 }
 
+std::string CKirikazeReg::LanguageSetting() {
+    return GetProfileString("", "lang", "");
+}
+
 void CKirikazeReg::Save() {
     WriteProfileString("", "aria", m_strArea);
     WriteProfileString("", "name", m_strName);

@@ -12,6 +12,9 @@ public:
     void Load();
     // Writes area and name; the file is written once, here.
     void Save();
+    // The "lang" line: "ja" or "en" when the player chose one, else empty.
+    // Read on its own, because the window's caption needs it before Load.
+    std::string LanguageSetting();
 
     std::string m_strArea;
     std::string m_strName;

@@ -11,13 +11,6 @@ namespace ui {
 
 namespace {
 
-// How a Japanese desktop's screen reader names the kinds of control.
-constexpr char kEditRole[] = "エディット";
-constexpr char kListRole[] = "コンボボックス";
-constexpr char kButtonRole[] = "ボタン";
-constexpr char kEmptyEdit[] = "空欄";
-constexpr char kNothingSelected[] = "選択なし";
-constexpr char kCharacters[] = "文字";
 constexpr char kMask[] = "●";
 
 // Rows an open drop-down list shows at once, and how far Page Up/Down go.
@@ -221,17 +214,18 @@ std::string DialogForm::Describe(int index) const {
             break;
         }
     }
+    const DialogWords& words = m_template.words;
     switch (control.layout.kind) {
     case Kind::Edit:
         if (control.layout.masked && !control.text.empty()) {
-            return label + kEditRole + " " + std::to_string(CountChars(control.text)) + kCharacters;
+            return label + words.editRole + " " + std::to_string(CountChars(control.text)) + words.characters;
         }
-        return label + kEditRole + " " + (control.text.empty() ? kEmptyEdit : control.text);
+        return label + words.editRole + " " + (control.text.empty() ? words.emptyEdit : control.text);
     case Kind::DropList:
-        return label + kListRole + " " +
-               (control.selected < 0 ? kNothingSelected : control.items[control.selected]);
+        return label + words.listRole + " " +
+               (control.selected < 0 ? words.nothingSelected : control.items[control.selected]);
     case Kind::Button:
-        return control.text + " " + kButtonRole;
+        return control.text + " " + words.buttonRole;
     case Kind::Label:
         return control.text;
     }
@@ -408,7 +402,7 @@ bool DialogForm::EditKey(Control& edit, int vk, KeyMods mods) {
         if (edit.layout.masked) {
             platform::Speak(Describe(m_focus), true);
         } else {
-            platform::Speak(text.empty() ? kEmptyEdit : text, true);
+            platform::Speak(text.empty() ? m_template.words.emptyEdit : text, true);
         }
         Changed();
         return true;

@@ -33,6 +33,17 @@ struct DialogControl {
     bool masked = false;
 };
 
+// The words a dialog speaks its controls with, in the language of its texts;
+// by default as a Japanese desktop's screen reader names the kinds of control.
+struct DialogWords {
+    const char* editRole = "エディット";
+    const char* listRole = "コンボボックス";
+    const char* buttonRole = "ボタン";
+    const char* emptyEdit = "空欄";
+    const char* nothingSelected = "選択なし";
+    const char* characters = "文字"; // after a password's length
+};
+
 struct DialogTemplate {
     std::string title;
     int width = 0; // the client area
@@ -41,6 +52,7 @@ struct DialogTemplate {
     std::string fontFace;
     platform::Color background = platform::Rgb(0xF0, 0xF0, 0xF0);
     std::vector<DialogControl> controls; // in tab order
+    DialogWords words;
 };
 
 class DialogForm;

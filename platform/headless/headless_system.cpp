@@ -28,6 +28,11 @@ HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
         m_configHome = pattern;
         setenv("XDG_CONFIG_HOME", m_configHome.c_str(), 1);
     }
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* old = std::getenv(name);
+        m_oldLocale.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        unsetenv(name);
+    }
 }
 
 HeadlessSystem::~HeadlessSystem() {
@@ -36,6 +41,13 @@ HeadlessSystem::~HeadlessSystem() {
         setenv("XDG_CONFIG_HOME", m_oldConfigHome.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
+    }
+    for (const auto& [name, old] : m_oldLocale) {
+        if (old) {
+            setenv(name, old->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
     }
     if (!m_configHome.empty()) {
         std::error_code ignored;

@@ -8,7 +8,9 @@
 #include "platform/headless/virtual_clock.h"
 #include "platform/services.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::headless {
@@ -16,7 +18,8 @@ namespace platform::headless {
 // Everything the game needs from a platform, without a screen or a sound card:
 // installs itself on construction and puts back the previous services when it
 // goes. While it lives, XDG_CONFIG_HOME points into a fresh temporary folder,
-// so no test ever touches the player's own settings.
+// so no test ever touches the player's own settings, and no locale variable
+// is set, so the game plays in its own language unless a test sets one.
 class HeadlessSystem {
 public:
     explicit HeadlessSystem(uint32_t startTick = 0);
@@ -59,6 +62,7 @@ private:
     std::string m_configHome;
     std::string m_oldConfigHome;
     bool m_hadConfigHome = false;
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_oldLocale;
 };
 
 } // namespace platform::headless

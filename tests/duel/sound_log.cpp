@@ -80,15 +80,22 @@ const std::map<size_t, std::string>& KnownSounds(const std::string& dataDir) {
     if (!fresh) {
         return found->second;
     }
-    for (const auto& file : fs::recursive_directory_iterator(fs::path(dataDir) / "sound")) {
-        SoundFileData data;
-        if (file.path().extension() == ".ywv" && ReadSoundFile(file.path().string(), &data)) {
-            std::string name;
-            const fs::path relative = fs::relative(file.path(), dataDir).replace_extension();
-            for (const auto& part : relative) {
-                name += "\\" + part.string();
+    // The English set's own voices too; its links to the Japanese set's
+    // sounds keep the Japanese names, which come first.
+    for (const fs::path& set : {fs::path(dataDir) / "sound", fs::path(dataDir) / "en" / "sound"}) {
+        if (!fs::is_directory(set)) {
+            continue;
+        }
+        for (const auto& file : fs::recursive_directory_iterator(set)) {
+            SoundFileData data;
+            if (file.path().extension() == ".ywv" && ReadSoundFile(file.path().string(), &data)) {
+                std::string name;
+                const fs::path relative = fs::relative(file.path(), dataDir).replace_extension();
+                for (const auto& part : relative) {
+                    name += "\\" + part.string();
+                }
+                found->second.emplace(Hash(data.samples), name);
             }
-            found->second.emplace(Hash(data.samples), name);
         }
     }
     return found->second;

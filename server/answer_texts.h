@@ -1,0 +1,42 @@
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace scored {
+
+// What the server says to the player, in the language the request asks for
+// (Accept-Language): Japanese, the game's own, unless English is preferred.
+// Only the words change; the markers and the rest of the answer stay.
+struct AnswerTexts {
+    std::string_view stored;
+    std::string_view notStored;
+    std::string_view notSaved;
+    std::string_view diskFull;
+    // {0} the level's name, {1} how many results it holds, {2} the rank.
+    std::string_view standing;
+    std::array<std::string_view, 3> levelNames;
+    // The query fields aria, name, mode, level and score, as a reason names them.
+    std::array<std::string_view, 5> fieldLabels;
+    std::string_view chooseArea;
+    std::string_view areaNotListed;
+    std::string_view nameNotCp932;
+    std::string_view nameUnusable;
+    std::string_view nameTooLong;
+    std::string_view extraField;
+    std::string_view fieldTwice;   // {0} the field's label
+    std::string_view fieldMissing; // {0} the field's label
+    std::string_view modeRange;
+    std::string_view levelRange;
+    std::string_view scoreRange;
+
+    static const AnswerTexts& Japanese();
+    // For the value of a request's Accept-Language header ("" when none):
+    // English when "en" is preferred to "ja", Japanese otherwise.
+    static const AnswerTexts& For(std::string_view acceptLanguage);
+
+    // pattern with each {i} replaced by the i-th argument.
+    static std::string Fill(std::string_view pattern, std::initializer_list<std::string> args);
+};
+
+} // namespace scored

@@ -1,0 +1,194 @@
+// The English edition: how the language is chosen, and the menu, the
+// tutorial, the duel and its score heard and seen in English.
+#include "audio/wave_writer.h"
+#include "data/pack_files.h"
+#include "duel/duel_play.h"
+#include "platform/font.h"
+#include "resources/texts_en.h"
+#include "server_fixture.h"
+#include "shell_game.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+namespace {
+
+using Step = platform::headless::HeadlessScoreDialogs::Step;
+using platform::headless::Channel;
+
+TEST(English, TheSettingOverridesTheLocaleAndNoLocaleMeansJapanese) {
+    struct Case {
+        const char* setting; // the settings file's lang line, "" for none
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        const char* caption;
+    } cases[] = {
+        {"", "", "", "", "キリカゼ"},
+        {"", "", "", "ja_JP.UTF-8", "キリカゼ"},
+        {"", "", "", "en_GB.UTF-8", "Kirikaze"},
+        {"", "", "", "C.UTF-8", "Kirikaze"},
+        {"", "ja_JP.UTF-8", "en_US.UTF-8", "en_US.UTF-8", "キリカゼ"},
+        {"", "", "de_DE.UTF-8", "ja_JP.UTF-8", "Kirikaze"},
+        {"ja", "", "", "en_US.UTF-8", "キリカゼ"},
+        {"en", "ja_JP.UTF-8", "", "", "Kirikaze"},
+        {"fr", "", "", "", "キリカゼ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + "|" + c.lcAll + "|" + c.lcMessages + "|" + c.lang);
+        kztest::Game game;
+        std::filesystem::create_directories(game.SettingsFile().parent_path());
+        std::ofstream(game.SettingsFile()) << (*c.setting ? "lang=" + std::string(c.setting) : "");
+        setenv("LC_ALL", c.lcAll, 1);
+        setenv("LC_MESSAGES", c.lcMessages, 1);
+        setenv("LANG", c.lang, 1);
+        EXPECT_EQ(game.Start().Layout().caption, c.caption);
+    }
+}
+
+// Each menu voice of the Japanese set and of the English set sounds a tone of
+// its own, so the ear tells which set the menu speaks from.
+TEST(English, TheMenuIsDrawnAndSpokenInEnglish) {
+    kztest::Game game;
+    auto tone = [](int voice, bool english) { return 600.0 + 300 * voice + (english ? 150 : 0); };
+    for (bool english : {false, true}) {
+        int id = 0;
+        for (const pack::Entry& e : pack::ReadTable()) {
+            std::string path = game.DataDir() + (english ? "/en" : "") + e.file;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            if (e.scene != "menu") {
+                continue;
+            }
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            const auto samples = testwave::Sine16(tone(id++, english), 22050, 6615, 0.2);
+            testwave::WriteFile(path, testwave::Wave({}, samples));
+        }
+    }
+    std::filesystem::create_directories(game.SettingsFile().parent_path());
+    std::ofstream(game.SettingsFile()) << "lang=en\n";
+    auto& window = game.Start();
+    window.GetCanvas().EnableTextLog(true);
+    game.system.Audio().RenderMs(1000);
+    window.ReleaseKey(VK_DOWN);
+    const auto heard = game.system.Audio().RenderMs(300);
+    EXPECT_GT(heard.ToneDb(Channel::Left, tone(2, true)), -24) << "the English voice of Easy";
+    EXPECT_LT(heard.ToneDb(Channel::Left, tone(2, false)), -40) << "no Japanese voice";
+    const auto& drawn = window.GetCanvas().TextLog();
+    ASSERT_GE(drawn.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        const auto& draw = drawn[drawn.size() - 7 + i];
+        EXPECT_EQ(draw.text, texts::en::kMenuItems[i]);
+        EXPECT_EQ(draw.fg, i == 1 ? 0xFFFF00u : 0xFFFFFFu) << i;
+    }
+}
+
+// The English set of the generated pack, scene by scene.
+duel_test::DuelGame& InEnglish(duel_test::DuelGame& g, int level) {
+    g.dlg->m_language = text::Language::English;
+    std::srand(1);
+    g.dlg->ChangeScene(2, level - 1);
+    g.log.Clear();
+    g.window->GetCanvas().ClearTextLog();
+    return g;
+}
+
+TEST(English, ATutorialStepShowsItsLinesAndSpeaksThemInEnglish) {
+    duel_test::DuelGame g(1);
+    InEnglish(g, 1);
+    // Step 5 (the key for upper left) is spoken 27 s in, after five narrations
+    // and one swing.
+    g.Frames(275);
+    EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"Press 7 or A."});
+    EXPECT_TRUE(duel_test::Contains(g.log.Started(), "\\en\\sound\\text\\6"));
+    EXPECT_FALSE(duel_test::Contains(g.log.Started(), "\\sound\\text\\6"));
+}
+
+TEST(English, AWonDuelIsToldAndScoredInEnglish) {
+    server_test::TempDir dir;
+    server_test::InProcessServer server(dir.Path() + "/scores.db");
+    server.Start();
+    duel_test::DuelGame g(2);
+    InEnglish(g, 2);
+    g.dlg->m_reg.m_strServer = "http://127.0.0.1:" + std::to_string(server.Port());
+    for (int enemy = 1; enemy <= 5; ++enemy) {
+        ASSERT_TRUE(duel_test::DefeatEnemy(g)) << "enemy " << enemy;
+    }
+    for (int i = 0; i < 50 && !g.Game().m_bConfirmable; ++i) {
+        g.Frame();
+    }
+    std::set<std::string> shown;
+    for (const auto& draw : g.window->GetCanvas().TextLog()) {
+        shown.insert(draw.text);
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"1", "2", "3", "4", "5", "Chance!", "Congratulations!"}));
+    EXPECT_TRUE(duel_test::Contains(g.log.Started(), "\\en\\sound\\no\\5"));
+
+    g.system.ScoreDialogs().AddScript({Step::Type("Musashi"), Step::Key(VK_RETURN)});
+    g.Key(VK_SPACE);
+    g.Frame();
+    ASSERT_EQ(g.system.ScoreDialogs().Dialogs().size(), 1u);
+    EXPECT_EQ(g.system.ScoreDialogs().Dialogs()[0].title, "Record your score online?");
+    EXPECT_TRUE(duel_test::Contains(g.system.Speech().Texts(), "Name edit blank"));
+    const auto& boxes = g.system.MessageBoxes().Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Your score is recorded.\r\nEasy: rank 1 of 1.\r\n");
+}
+
+TEST(English, TheServerAnswersInTheLanguageAsked) {
+    struct Case {
+        const char* acceptLanguage;
+        const char* first;
+    } cases[] = {
+        {nullptr, "記録しました。"},
+        {"ja", "記録しました。"},
+        {"en", "Your score is recorded."},
+        {"en-US,en;q=0.9", "Your score is recorded."},
+        {"ja,en;q=0.5", "記録しました。"},
+        {"fr, en;q=0.8, ja;q=0.6", "Your score is recorded."},
+        {"de", "記録しました。"},
+    };
+    server_test::TempDir dir;
+    server_test::InProcessServer server(dir.Path() + "/scores.db");
+    server.Start();
+    for (const Case& c : cases) {
+        httplib::Client client("127.0.0.1", server.Port());
+        httplib::Headers headers;
+        if (c.acceptLanguage) {
+            headers.emplace("Accept-Language", c.acceptLanguage);
+        }
+        auto res = client.Get(std::string(scored::ScoreServer::kSubmitPath) +
+                                  "?" + server_test::SubmitQuery("Japan", "a", 1, 0),
+                              headers);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(server_test::MessageLines(res->body)[0], c.first) << c.acceptLanguage;
+    }
+}
+
+// A narration starts 5000 ms after the one before and must be over with a
+// breath to spare; a line must stand whole in the 732 pixel wide window.
+TEST(English, NarrationsEndWithinTheirStepsAndLinesFitTheWindow) {
+    for (int step = 1; step <= 19; ++step) {
+        const std::string file = "\\en\\sound\\text\\" + std::to_string(step) + ".ywv";
+        pack::Wave wave = pack::ReadWave(pack::PackPath(file));
+        ASSERT_EQ(wave.error, "") << file;
+        EXPECT_LE(wave.Milliseconds(), 4600) << file;
+    }
+    const platform::Font menu(400, texts::kFontFace), duel(300, texts::kFontFace);
+    std::vector<std::pair<const platform::Font*, std::string>> lines;
+    for (const char* item : texts::en::kMenuItems) {
+        lines.emplace_back(&menu, item);
+    }
+    for (const auto& step : texts::en::kTutorialLines) {
+        lines.emplace_back(&duel, step[0]);
+        lines.emplace_back(&duel, step[1]);
+    }
+    lines.emplace_back(&duel, texts::en::kDuelWon);
+    for (const auto& [font, line] : lines) {
+        EXPECT_LE(10 + font->Render(line, 0xFFFFFF, 0).width, 732) << line;
+    }
+}
+
+} // namespace
