@@ -11,8 +11,8 @@ public:
     enum { IDD = 129, IDOK = ui::kDialogOk, IDCANCEL = ui::kDialogCancel };
 
     // texts: the dialog's words, in the language the game plays in.
-    explicit CDlgSendNet(const resources::GameTexts& texts =
-                             resources::GameTextsFor(text::Language::Japanese))
+    explicit CDlgSendNet(
+        const resources::GameTexts& texts = resources::GameTextsFor(text::Language::Japanese))
         : m_texts(texts) {}
     ~CDlgSendNet() override = default;
     CDlgSendNet(const CDlgSendNet&) = delete;

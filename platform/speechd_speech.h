@@ -56,7 +56,7 @@ private:
     bool m_connected = false;
     // After a failed attempt the service is not looked for again at once.
     std::chrono::steady_clock::time_point m_nextAttempt{};
-    void* m_connection = nullptr; // SPDConnection, only touched by the worker
+    void* m_connection = nullptr;     // SPDConnection, only touched by the worker
     std::string m_connectionLanguage; // what it was last told; the worker's too
     std::thread m_worker;
 };

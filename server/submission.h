@@ -24,8 +24,8 @@ struct Submission {
     // Checks the raw query of a submission: exactly the fields aria, name,
     // mode, level and score, each once; area and name in CP932. A refusal's
     // reason is worded in the texts given.
-    static std::variant<Submission, Refusal> FromQuery(
-        std::string_view query, const AnswerTexts& texts = AnswerTexts::Japanese());
+    static std::variant<Submission, Refusal>
+    FromQuery(std::string_view query, const AnswerTexts& texts = AnswerTexts::Japanese());
 };
 
 } // namespace scored

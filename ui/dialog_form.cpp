@@ -218,9 +218,11 @@ std::string DialogForm::Describe(int index) const {
     switch (control.layout.kind) {
     case Kind::Edit:
         if (control.layout.masked && !control.text.empty()) {
-            return label + words.editRole + " " + std::to_string(CountChars(control.text)) + words.characters;
+            return label + words.editRole + " " + std::to_string(CountChars(control.text)) +
+                   words.characters;
         }
-        return label + words.editRole + " " + (control.text.empty() ? words.emptyEdit : control.text);
+        return label + words.editRole + " " +
+               (control.text.empty() ? words.emptyEdit : control.text);
     case Kind::DropList:
         return label + words.listRole + " " +
                (control.selected < 0 ? words.nothingSelected : control.items[control.selected]);

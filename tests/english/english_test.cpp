@@ -123,7 +123,8 @@ TEST(English, AWonDuelIsToldAndScoredInEnglish) {
     for (const auto& draw : g.window->GetCanvas().TextLog()) {
         shown.insert(draw.text);
     }
-    EXPECT_EQ(shown, (std::set<std::string>{"1", "2", "3", "4", "5", "Chance!", "Congratulations!"}));
+    EXPECT_EQ(shown,
+              (std::set<std::string>{"1", "2", "3", "4", "5", "Chance!", "Congratulations!"}));
     EXPECT_TRUE(duel_test::Contains(g.log.Started(), "\\en\\sound\\no\\5"));
 
     g.system.ScoreDialogs().AddScript({Step::Type("Musashi"), Step::Key(VK_RETURN)});
@@ -142,12 +143,9 @@ TEST(English, TheServerAnswersInTheLanguageAsked) {
         const char* acceptLanguage;
         const char* first;
     } cases[] = {
-        {nullptr, "記録しました。"},
-        {"ja", "記録しました。"},
-        {"en", "Your score is recorded."},
-        {"en-US,en;q=0.9", "Your score is recorded."},
-        {"ja,en;q=0.5", "記録しました。"},
-        {"fr, en;q=0.8, ja;q=0.6", "Your score is recorded."},
+        {nullptr, "記録しました。"},       {"ja", "記録しました。"},
+        {"en", "Your score is recorded."}, {"en-US,en;q=0.9", "Your score is recorded."},
+        {"ja,en;q=0.5", "記録しました。"}, {"fr, en;q=0.8, ja;q=0.6", "Your score is recorded."},
         {"de", "記録しました。"},
     };
     server_test::TempDir dir;
@@ -159,8 +157,8 @@ TEST(English, TheServerAnswersInTheLanguageAsked) {
         if (c.acceptLanguage) {
             headers.emplace("Accept-Language", c.acceptLanguage);
         }
-        auto res = client.Get(std::string(scored::ScoreServer::kSubmitPath) +
-                                  "?" + server_test::SubmitQuery("Japan", "a", 1, 0),
+        auto res = client.Get(std::string(scored::ScoreServer::kSubmitPath) + "?" +
+                                  server_test::SubmitQuery("Japan", "a", 1, 0),
                               headers);
         ASSERT_TRUE(res);
         EXPECT_EQ(server_test::MessageLines(res->body)[0], c.first) << c.acceptLanguage;
