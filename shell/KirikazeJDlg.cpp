@@ -116,6 +116,10 @@ void CKirikazeJDlg::ReportMissingData() const {
         std::fprintf(stderr,
                      "kirikazeJ: no sound folder in %s; start the game in its data folder\n",
                      m_strDataDir.c_str());
+    } else if (!platform::DirectoryExists(m_strDataDir + Texts().dataSet + "\\sound")) {
+        // A data pack made before the English edition has no English voices.
+        std::fprintf(stderr, "kirikazeJ: no English voices in %s; play in Japanese (lang=ja)\n",
+                     m_strDataDir.c_str());
     }
 }
 
