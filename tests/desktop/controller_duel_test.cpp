@@ -111,6 +111,10 @@ public:
         setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", Audio().c_str(), 1);
+        // The game in its own language, whatever the machine's locale.
+        setenv("LC_ALL", "", 1);
+        setenv("LC_MESSAGES", "", 1);
+        setenv("LANG", "ja_JP.UTF-8", 1);
     }
     ~Scratch() {
         std::error_code ignored;
