@@ -55,7 +55,7 @@ TEST_F(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.storedName ? c.storedName : "escape");
         server_test::TempDir dir;
-        server_test::InProcessServer server(dir.Path() + "/scores.db");
+        server_test::Scored server{dir.Path() + "/scores.db"};
         server.Start();
         Game game;
         WriteSettings(game, ServerSetting(server.Port()));

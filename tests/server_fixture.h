@@ -1,22 +1,29 @@
 #pragma once
-// Shared set-up of the score server tests: a server in this process on an
-// ephemeral loopback port over a fresh database, an SQLite file in a
-// temporary folder or a PostgreSQL database of its own.
+// The score server under test: the real binary on an ephemeral loopback port
+// over a fresh database, an SQLite file in a temporary folder or a PostgreSQL
+// schema of its own; and raw TCP for what an HTTP library would not send:
+// endless lines, dripping heads, a chosen loopback source address.
 #include "server/cp932.h"
 #include "server/score_server.h"
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <libpq-fe.h>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -156,69 +163,52 @@ inline int64_t StoredRows(const std::string& database) {
     return store ? store->Count().value_or(-1) : -1;
 }
 
-class InProcessServer {
-public:
-    explicit InProcessServer(std::string database = "") : m_database(std::move(database)) {}
-    void UseDatabase(std::string database) { m_database = std::move(database); }
-    ~InProcessServer() { Stop(); }
+// The real binary over a database, answering on a free port.
+struct Scored {
+    Scored() = default;
+    explicit Scored(std::string database) : db(std::move(database)) {}
+    std::string db;
+    scored::ScoredProcess process;
+    std::unique_ptr<scored::ScoreStore> store;
 
-    // Opens the database and serves it on a free port.
-    void Start() {
+    void Start(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", db};
+        args.insert(args.end(), extra.begin(), extra.end());
         std::string error;
-        m_store = scored::ScoreStore::Open(m_database, error);
-        ASSERT_TRUE(m_store) << error;
-        m_server = std::make_unique<scored::ScoreServer>(*m_store);
-        ASSERT_TRUE(m_server->Bind("127.0.0.1", 0, error)) << error;
-        m_thread = std::thread([this] { m_server->Run(); });
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!m_server->IsRunning() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_TRUE(m_server->IsRunning());
+        ASSERT_TRUE(process.Start(KZ_SCORED_PATH, args, error)) << error;
     }
-
-    void Stop() {
-        if (m_server) {
-            m_server->Stop();
-        }
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-        m_server.reset();
-        m_store.reset();
-    }
-
+    int Port() const { return process.Port(); }
     httplib::Result Get(const std::string& target) { return server_test::Get(Port(), target); }
-
     httplib::Result Submit(const std::string& query) {
         return Get(std::string(scored::ScoreServer::kSubmitPath) + "?" + query);
     }
-
     std::string ResultPage() {
         auto res = Get(std::string(scored::ScoreServer::kResultPath));
         return res ? res->body : std::string();
     }
-
-    int Port() const { return m_server->Port(); }
-    scored::ScoreStore& Store() { return *m_store; }
-    int64_t Rows() { return m_store->Count().value_or(-1); }
-
-private:
-    std::string m_database;
-    std::unique_ptr<scored::ScoreStore> m_store;
-    std::unique_ptr<scored::ScoreServer> m_server;
-    std::thread m_thread;
+    // The database as another process sees it.
+    scored::ScoreStore& Store() {
+        std::string error;
+        if (!store) {
+            store = scored::ScoreStore::Open(db, error);
+        }
+        return *store;
+    }
+    int64_t Rows() { return StoredRows(db); }
 };
 
 // Each test once with SQLite and once with PostgreSQL, which is skipped,
-// saying why, where it cannot be had.
-class BackendTest : public ::testing::TestWithParam<Backend> {
+// saying why, where it cannot be had; a fresh database, and a server over it
+// unless the test runs its own.
+class ScoreServerTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        m_database = Fresh();
-        if (m_database.empty()) {
+        m_server.db = Fresh();
+        if (m_server.db.empty()) {
             GTEST_SKIP() << m_why;
         }
+        m_database = m_server.db;
+        m_server.Start();
     }
     // Another fresh database of the same backend.
     std::string Fresh() { return NewDatabase(GetParam(), m_dir, m_why); }
@@ -226,21 +216,113 @@ protected:
     TempDir m_dir;
     std::string m_database;
     std::string m_why;
+    Scored m_server;
 };
 
-// A fresh server over a fresh database for each test.
-class ScoreServerTest : public BackendTest {
-protected:
-    void SetUp() override {
-        BackendTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        m_server.UseDatabase(m_database);
-        m_server.Start();
+// A connection to 127.0.0.1:port, from the loopback address `from` when
+// given (every 127.x.y.z is this machine), or -1.
+inline int Connect(int port, const char* from = nullptr) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    if (from && (inet_pton(AF_INET, from, &addr.sin_addr) != 1 ||
+                 bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)) {
+        close(fd);
+        return -1;
     }
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
 
-    InProcessServer m_server;
+inline bool Readable(int fd, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, timeoutMs) > 0;
+}
+
+// Reads one answer: until its head and Content-Length bytes of body are
+// in, the connection ends, or nothing comes for timeoutMs.
+inline std::string ReadAll(int fd, int timeoutMs) {
+    std::string got;
+    char buffer[8192];
+    ssize_t n;
+    while (Readable(fd, timeoutMs) && (n = recv(fd, buffer, sizeof buffer, 0)) > 0) {
+        got.append(buffer, static_cast<size_t>(n));
+        size_t head = got.find("\r\n\r\n");
+        size_t length = got.find("Content-Length: ");
+        if (head != std::string::npos && length < head &&
+            got.size() >= head + 4 + std::strtoul(got.c_str() + length + 16, nullptr, 10)) {
+            break;
+        }
+    }
+    return got;
+}
+
+// The status of an HTTP answer, 0 when there is none.
+inline int StatusOf(const std::string& answer) {
+    return answer.rfind("HTTP/1.", 0) == 0 && answer.size() > 12 ? std::atoi(answer.c_str() + 9)
+                                                                 : 0;
+}
+
+// The status of one request on a connection of its own, 0 on failure.
+inline int Exchange(int port, const std::string& request, const char* from = nullptr) {
+    int fd = Connect(port, from);
+    if (fd < 0) {
+        return 0;
+    }
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    const int status = StatusOf(ReadAll(fd, 5000));
+    close(fd);
+    return status;
+}
+
+// Clients that send a request line, then one header byte every interval,
+// each from its own loopback address when a prefix like "127.0.2." is given.
+class Drippers {
+public:
+    Drippers(int port, int count, const char* line, int intervalMs, std::string prefix = "") {
+        for (int i = 0; i < count; ++i) {
+            std::string from = prefix + std::to_string(i + 1);
+            m_fds.push_back(Connect(port, prefix.empty() ? nullptr : from.c_str()));
+            send(m_fds.back(), line, std::strlen(line), MSG_NOSIGNAL);
+        }
+        m_thread = std::thread([this, intervalMs] {
+            while (m_dripping) {
+                for (int fd : m_fds) {
+                    send(fd, "X", 1, MSG_NOSIGNAL);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+            }
+        });
+    }
+    ~Drippers() {
+        m_dripping = false;
+        m_thread.join();
+        for (int fd : m_fds) {
+            close(fd);
+        }
+    }
+    const std::vector<int>& Fds() const { return m_fds; }
+
+private:
+    std::vector<int> m_fds;
+    std::atomic<bool> m_dripping{true};
+    std::thread m_thread;
 };
+
+// The most memory a process has held so far, in MiB.
+inline double PeakMiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string word;
+    double kib = -1024;
+    while (status >> word && word != "VmHWM:") {
+    }
+    status >> kib;
+    return kib / 1024;
+}
 
 } // namespace server_test

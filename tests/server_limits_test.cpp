@@ -1,8 +1,6 @@
-#include "server/testing/scored_process.h"
 #include "server_fixture.h"
-#include "server_wire.h"
 
-#include <thread>
+#include <csignal>
 
 namespace {
 
@@ -42,22 +40,15 @@ int SendFlood(int port, const Flood& flood) {
     return status;
 }
 
+// The binary over an SQLite file of its own.
 struct Running {
     TempDir dir;
-    scored::ScoredProcess server;
-    std::string db = dir.Path() + "/scores.db";
-    void Start(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", db};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::string error;
-        ASSERT_TRUE(server.Start(KZ_SCORED_PATH, args, error)) << error;
-    }
-    int64_t Rows() { return StoredRows(db); }
+    Scored server{dir.Path() + "/scores.db"};
 };
 
 TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
     Running run;
-    run.Start();
+    run.server.Start();
     const std::string path(scored::ScoreServer::kSubmitPath);
     const Flood floods[] = {
         {"endless request line", "GET " + path + "?aria=", "a", 414},
@@ -77,38 +68,38 @@ TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
     for (const Flood& flood : floods) {
         SCOPED_TRACE(flood.what);
         EXPECT_EQ(SendFlood(run.server.Port(), flood), flood.status);
-        double peak = PeakMiB(run.server.Pid());
+        double peak = PeakMiB(run.server.process.Pid());
         std::printf("[ memory ] %s: peak %.1f MiB\n", flood.what, peak);
         EXPECT_LT(peak, 64.0);
-        EXPECT_EQ(StatusOf(Exchange(run.server.Port(), kSubmitRequest)), 200);
+        EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
     }
-    EXPECT_EQ(run.Rows(), static_cast<int64_t>(std::size(floods)));
+    EXPECT_EQ(run.server.Rows(), static_cast<int64_t>(std::size(floods)));
 }
 
 // Clients that drip their heads hold no worker: others are answered at
 // once, and the drippers are cut off after a few seconds.
 TEST(ScoreServerLimits, DrippingClientsDelayNobody) {
     Running run;
-    run.Start();
+    run.server.Start();
     Drippers drippers(run.server.Port(), 16, "GET / HTTP/1.1\r\n", 500);
     for (int i = 0; i < 10; ++i) {
         auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(StatusOf(Exchange(run.server.Port(), kSubmitRequest)), 200);
+        EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     }
     for (int fd : drippers.Fds()) {
         EXPECT_EQ(StatusOf(ReadAll(fd, 8000)), 408);
     }
-    EXPECT_EQ(run.Rows(), 10);
+    EXPECT_EQ(run.server.Rows(), 10);
 }
 
 // Below the free space asked for, results are refused and the operator is
 // told once; with room again they are taken.
 TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
     Running run;
-    run.Start({"--min-free", "999999T"});
+    run.server.Start({"--min-free", "999999T"});
     for (int i = 0; i < 3; ++i) {
-        auto res = Get(run.server.Port(), kSubmit);
+        auto res = run.server.Get(kSubmit);
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 503);
         // The game shows what stands between the markers.
@@ -117,16 +108,16 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
         EXPECT_LT(text.find("DATA_START"), why) << text;
         EXPECT_LT(why, text.find("DATA_END")) << text;
     }
-    const std::string& said = run.server.Output(200);
+    const std::string& said = run.server.process.Output(200);
     size_t first = said.find("less than --min-free");
     EXPECT_NE(first, std::string::npos) << said;
     EXPECT_EQ(said.find("less than --min-free", first + 1), std::string::npos) << said;
-    EXPECT_EQ(run.Rows(), 0);
+    EXPECT_EQ(run.server.Rows(), 0);
 
-    run.server.Stop(SIGTERM);
-    run.Start({"--min-free", "0"});
-    EXPECT_EQ(StatusOf(Exchange(run.server.Port(), kSubmitRequest)), 200);
-    EXPECT_EQ(run.Rows(), 1);
+    run.server.process.Stop(SIGTERM);
+    run.server.Start({"--min-free", "0"});
+    EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
+    EXPECT_EQ(run.server.Rows(), 1);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // The server as it runs for others: Debian's nginx with the shipped
 // configuration in front of two instances over one database.
 #include "server_fixture.h"
-#include "server_wire.h"
 
 #include <algorithm>
 #include <csignal>
@@ -87,7 +86,7 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
                 for (int n = t; n < kPlayers * kEach; n += 4) {
                     std::string from = network + std::to_string(n / kEach + 1);
                     auto start = std::chrono::steady_clock::now();
-                    int status = StatusOf(Exchange(m_http, Submission(first + n), from.c_str()));
+                    int status = Exchange(m_http, Submission(first + n), from.c_str());
                     answered += status == 200;
                     std::chrono::duration<double, std::milli> took =
                         std::chrono::steady_clock::now() - start;
@@ -114,24 +113,23 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     EXPECT_LT(p99, 100.0);
 
     // A 1 GiB body is refused at the door.
-    EXPECT_EQ(StatusOf(Exchange(m_http,
-                                "POST " + std::string(scored::ScoreServer::kSubmitPath) +
-                                    " HTTP/1.1\r\nHost: s\r\nContent-Length: 1073741824\r\n\r\n" +
-                                    std::string(64 * 1024, 'x'),
-                                "127.0.3.1")),
+    EXPECT_EQ(Exchange(m_http,
+                       "POST " + std::string(scored::ScoreServer::kSubmitPath) +
+                           " HTTP/1.1\r\nHost: s\r\nContent-Length: 1073741824\r\n\r\n" +
+                           std::string(64 * 1024, 'x'),
+                       "127.0.3.1"),
               413);
     // Paths other than the score paths do not reach the servers.
-    EXPECT_EQ(
-        StatusOf(Exchange(m_http, "GET /admin HTTP/1.1\r\nHost: s\r\nConnection: close\r\n\r\n",
-                          "127.0.3.2")),
-        404);
+    EXPECT_EQ(Exchange(m_http, "GET /admin HTTP/1.1\r\nHost: s\r\nConnection: close\r\n\r\n",
+                       "127.0.3.2"),
+              404);
 
     // One client far over its rate: turned away, and what was turned away is
     // not stored.
     int stored = 0;
     int limited = 0;
     for (int i = 0; i < 20; ++i) {
-        int status = StatusOf(Exchange(m_http, Submission(1000 + i), "127.0.4.1"));
+        int status = Exchange(m_http, Submission(1000 + i), "127.0.4.1");
         stored += status == 200;
         limited += status == 429;
     }

@@ -41,7 +41,7 @@ const RankCase kRanks[] = {
 TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
     for (const RankCase& c : kRanks) {
         SCOPED_TRACE(c.what);
-        server_test::InProcessServer server(Fresh());
+        server_test::Scored server{Fresh()};
         server.Start();
         for (const Result& r : c.before) {
             ASSERT_TRUE(server.Submit(server_test::SubmitQuery("Japan", "x", r.level, r.score)));
@@ -62,7 +62,7 @@ TEST(ScoreRankUpgrade, ResultsStoredBeforeCountsStillRank) {
             "level INTEGER NOT NULL, score INTEGER NOT NULL, created TEXT NOT NULL DEFAULT "
             "CURRENT_TIMESTAMP); PRAGMA user_version = 1; INSERT INTO results (area, name, level, "
             "score) VALUES ('Japan', 'a', 2, 1), ('Japan', 'b', 2, 7), ('Japan', 'c', 1, 0)"));
-    server_test::InProcessServer server(db);
+    server_test::Scored server{db};
     server.Start();
     auto res = server.Submit(server_test::SubmitQuery("Japan", "me", 2, 3));
     ASSERT_TRUE(res);

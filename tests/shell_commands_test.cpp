@@ -22,13 +22,6 @@ struct CommandCase {
     End end;
 };
 
-// Puts the game into a duel at level 2 (easy) through the menu.
-void EnterDuel(platform::headless::HeadlessWindow& window) {
-    window.ReleaseKey(VK_DOWN);
-    window.ReleaseKey(VK_SPACE);
-    window.Tick();
-}
-
 TEST(Shell, EveryMenuAndDuelCommandIsCarriedOutOnTheNextTick) {
     const CommandCase cases[] = {
         {From::Menu, 0, 2, 1, false, false, End::No},
@@ -51,17 +44,16 @@ TEST(Shell, EveryMenuAndDuelCommandIsCarriedOutOnTheNextTick) {
         }
         auto& window = game.Start();
         CKirikazeJDlg& dlg = *game.dlg;
-        CSceenMenu* menu = nullptr;
-        if (c.from == From::Menu) {
-            for (int i = 0; i < c.command; ++i) {
-                window.ReleaseKey(VK_DOWN);
-            }
-            window.ReleaseKey(VK_SPACE);
-            menu = dlg.m_pSceenMenu;
-            EXPECT_EQ(dlg.m_nScene, 1) << "nothing happens before the tick";
-            EXPECT_TRUE(game.system.Launches().Launches().empty());
-        } else {
-            EnterDuel(window);
+        // A duel is entered at easy, through the menu.
+        for (int i = 0; i < (c.from == From::Menu ? c.command : 1); ++i) {
+            window.ReleaseKey(VK_DOWN);
+        }
+        window.ReleaseKey(VK_SPACE);
+        CSceenMenu* menu = dlg.m_pSceenMenu;
+        EXPECT_EQ(dlg.m_nScene, 1) << "nothing happens before the tick";
+        EXPECT_TRUE(game.system.Launches().Launches().empty());
+        if (c.from == From::Duel) {
+            window.Tick();
             ASSERT_EQ(dlg.m_nScene, 2);
             dlg.m_pSceenGame->m_nCommand = c.command;
         }

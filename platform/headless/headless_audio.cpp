@@ -8,18 +8,13 @@
 
 namespace platform::headless {
 
-HeadlessAudio::HeadlessAudio() : HeadlessAudio(Options{}) {}
-
-HeadlessAudio::HeadlessAudio(Options options)
-    : m_options(options), m_mixer(std::make_shared<mixer::Mixer>(options.rate)),
+HeadlessAudio::HeadlessAudio(uint32_t rate)
+    : m_rate(rate), m_mixer(std::make_shared<mixer::Mixer>(rate)),
       m_listener(std::make_shared<mixer::MixerListener>()) {}
 
 HeadlessAudio::~HeadlessAudio() = default;
 
 std::shared_ptr<AudioDevice> HeadlessAudio::CreateDevice() {
-    if (!m_options.hasDevice) {
-        return nullptr;
-    }
     return std::make_shared<mixer::MixerDevice>(m_mixer, m_listener);
 }
 

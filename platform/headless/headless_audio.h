@@ -16,25 +16,18 @@ namespace platform::headless {
 
 class HeadlessAudio : public AudioSystem {
 public:
-    struct Options {
-        uint32_t rate = 48000;
-        // false: a machine without any audio device; CreateDevice fails.
-        bool hasDevice = true;
-    };
-
-    HeadlessAudio();
-    explicit HeadlessAudio(Options options);
+    explicit HeadlessAudio(uint32_t rate = 48000);
     ~HeadlessAudio() override;
 
     std::shared_ptr<AudioDevice> CreateDevice() override;
 
-    uint32_t Rate() const { return m_options.rate; }
+    uint32_t Rate() const { return m_rate; }
     // Advances the output by that much time and returns what it played.
     RenderedAudio Render(uint32_t frames);
     RenderedAudio RenderMs(uint32_t ms);
 
 private:
-    Options m_options;
+    uint32_t m_rate;
     std::shared_ptr<mixer::Mixer> m_mixer;
     std::shared_ptr<mixer::MixerListener> m_listener;
 };

@@ -10,19 +10,11 @@ void HeadlessPads::Connect(int pad, bool canRumble) {
     }
 }
 
-void HeadlessPads::Disconnect(int pad) {
-    std::erase_if(m_pads, [&](const Pad& p) { return p.id == pad; });
-    m_keys.Forget(pad);
-}
-
 bool HeadlessPads::Connected(int pad) const {
     return std::any_of(m_pads.begin(), m_pads.end(), [&](const Pad& p) { return p.id == pad; });
 }
 
 void HeadlessPads::Play(Haptic event) {
-    if (!m_rumble) {
-        return;
-    }
     for (const Pad& pad : m_pads) {
         if (pad.rumble) {
             m_requests.push_back({pad.id, event, RumbleFor(event)});

@@ -18,11 +18,7 @@ public:
     };
 
     void Connect(int pad, bool canRumble = true);
-    // Unplugged: what it held down is forgotten, and it rumbles no more.
-    void Disconnect(int pad);
     bool Connected(int pad) const;
-    // The player's rumble= setting.
-    void SetRumble(bool on) { m_rumble = on; }
 
     ui::PadKeys& Keys() { return m_keys; }
     const std::vector<Request>& Requests() const { return m_requests; }
@@ -38,7 +34,6 @@ private:
     };
     std::vector<Pad> m_pads;
     ui::PadKeys m_keys;
-    bool m_rumble = true;
     std::vector<Request> m_requests;
 };
 

@@ -56,14 +56,6 @@ void HeadlessScoreDialogs::Play(ui::DialogForm& form, const Step& step) {
     case Step::Kind::Text:
         form.TextInput(step.text);
         break;
-    case Step::Kind::Compose:
-        form.Composition(step.text, static_cast<int>(step.text.size()));
-        break;
-    case Step::Kind::Ticks:
-        if (HeadlessWindow* window = m_windows.Current()) {
-            window->WaitTicks(step.value);
-        }
-        break;
     case Step::Kind::Click:
         for (int i = 0; i < static_cast<int>(form.Controls().size()); ++i) {
             if (form.Controls()[i].layout.id == step.value) {
@@ -80,24 +72,14 @@ void HeadlessScoreDialogs::Play(ui::DialogForm& form, const Step& step) {
         }
         form.Cancel();
         break;
+    case Step::Kind::Ticks:
+        if (HeadlessWindow* window = m_windows.Current()) {
+            window->WaitTicks(step.value);
+        }
+        break;
     case Step::Kind::Call:
-        if (step.call) {
-            step.call(form);
-        }
+        step.call(form);
         break;
-    case Step::Kind::Pad: {
-        // Pressed and let go while the dialog listens: the press is its key.
-        if (!m_windows.Pads().Connected(0)) {
-            break;
-        }
-        ui::PadKeys& keys = m_windows.Pads().Keys();
-        if (const ui::PadKey key = keys.Button(0, step.input, true, ui::PadTarget::Dialog);
-            key.vk) {
-            form.KeyDown(key.vk, key.mods);
-        }
-        keys.Button(0, step.input, false, ui::PadTarget::Dialog);
-        break;
-    }
     }
 }
 
@@ -115,8 +97,6 @@ HeadlessScoreDialogs::Shown HeadlessScoreDialogs::Open(ui::DialogForm& form) {
     Shown shown;
     shown.title = form.Template().title;
     form.Open();
-    shown.focusAtOpen = form.GetFocus();
-    Frame(form, shown.atOpen);
     return shown;
 }
 

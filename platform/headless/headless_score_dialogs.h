@@ -18,40 +18,32 @@ namespace platform::headless {
 class HeadlessScoreDialogs : public ScoreDialogs {
 public:
     struct Step {
-        enum class Kind { Key, Text, Compose, Ticks, Click, Close, Call, Pad };
+        enum class Kind { Key, Text, Click, Close, Ticks, Call };
         Kind kind = Kind::Key;
-        int value = 0; // a key's code, a count of ticks, a control's id
+        int value = 0; // a key's code, a control's id or a count of ticks
         ui::KeyMods mods;
         std::string text;
         std::function<void(ui::DialogForm&)> call;
-        ui::PadInput input = ui::PadInput::South;
 
         static Step Key(int vk, ui::KeyMods mods = {}) { return {Kind::Key, vk, mods, {}, {}}; }
         // Text committed by the keyboard or the input method.
         static Step Type(std::string text) { return {Kind::Text, 0, {}, std::move(text), {}}; }
-        // The input method composing (empty text: composition ended).
-        static Step Compose(std::string text) {
-            return {Kind::Compose, 0, {}, std::move(text), {}};
-        }
-        // Frame ticks of the main window while the dialog stays open.
-        static Step Ticks(int count) { return {Kind::Ticks, count, {}, {}, {}}; }
         // A click (press and release) in the middle of a control.
         static Step Click(int id) { return {Kind::Click, id, {}, {}, {}}; }
         // The main window's close button.
         static Step CloseWindow() { return {Kind::Close, 0, {}, {}, {}}; }
+        // Frame ticks of the main window while the dialog stays open.
+        static Step Ticks(int count) { return {Kind::Ticks, count, {}, {}, {}}; }
+        // Runs test code at that point (to look at the dialog, say).
         static Step Run(std::function<void(ui::DialogForm&)> call) {
             return {Kind::Call, 0, {}, {}, std::move(call)};
         }
-        // Controller 0 presses and lets go of a button.
-        static Step Pad(ui::PadInput button) { return {Kind::Pad, 0, {}, {}, {}, button}; }
     };
 
     // One dialog as it was shown.
     struct Shown {
         std::string title;
-        int focusAtOpen = -1;
-        // What was drawn when it appeared, and in its last frame.
-        std::vector<ui::DialogPainter::DrawnText> atOpen;
+        // What was drawn in its last frame.
         std::vector<ui::DialogPainter::DrawnText> atClose;
         int result = ui::kDialogCancel;
         bool scriptRanOut = false;

@@ -27,7 +27,6 @@ public:
     HeadlessSystem(const HeadlessSystem&) = delete;
     HeadlessSystem& operator=(const HeadlessSystem&) = delete;
 
-    VirtualClock& Clock() { return m_clock; }
     RecordedMessageBoxes& MessageBoxes() { return m_boxes; }
     RecordedLaunches& Launches() { return m_launches; }
     HeadlessWindowSystem& Windows() { return m_windows; }

@@ -1,7 +1,5 @@
 #include "platform/headless/headless_window.h"
 
-#include <algorithm>
-
 namespace platform::headless {
 
 namespace {
@@ -10,9 +8,7 @@ constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a 
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                                HeadlessWindowSystem* system)
-    : m_spec(layout), m_clock(clock), m_system(system),
-      m_loop(layout.width, layout.height, events, *this), m_windowSize{layout.width,
-                                                                       layout.height} {
+    : m_clock(clock), m_system(system), m_loop(layout.width, layout.height, events, *this) {
     m_loop.GetCanvas().EnableTextLog(true);
 }
 
@@ -24,11 +20,6 @@ HeadlessWindow::~HeadlessWindow() {
 
 void HeadlessWindow::RequestRepaint() {
     m_loop.RequestRepaint();
-    if (m_repaintHook) {
-        auto hook = std::move(m_repaintHook);
-        m_repaintHook = nullptr;
-        hook();
-    }
 }
 
 void HeadlessWindow::AdvanceToTick() {
@@ -68,27 +59,18 @@ void HeadlessWindow::Pump() {
     }
 }
 
-void HeadlessWindow::SetMinimized(bool minimized) {
-    m_minimized = minimized;
-    m_loop.RequestRepaint();
-    m_loop.PaintIfRequested();
-}
-
 void HeadlessWindow::DeliverPadKey(const ui::PadKey& key) {
     m_loop.KeyUp(key.vk);
     m_loop.PaintIfRequested();
 }
 
-void HeadlessWindow::PadButton(ui::PadInput input, bool down, int pad) {
+void HeadlessWindow::PadPress(ui::PadInput input, int pad) {
     if (m_loop.Ending() || !m_system || !m_system->Pads().Connected(pad)) {
         return;
     }
-    DeliverPadKey(m_system->Pads().Keys().Button(pad, input, down, ui::PadTarget::Game));
-}
-
-void HeadlessWindow::PadPress(ui::PadInput input, int pad) {
-    PadButton(input, true, pad);
-    PadButton(input, false, pad);
+    for (bool down : {true, false}) {
+        DeliverPadKey(m_system->Pads().Keys().Button(pad, input, down, ui::PadTarget::Game));
+    }
 }
 
 void HeadlessWindow::PadTrigger(ui::PadInput trigger, int value, int pad) {
@@ -96,20 +78,6 @@ void HeadlessWindow::PadTrigger(ui::PadInput trigger, int value, int pad) {
         return;
     }
     DeliverPadKey(m_system->Pads().Keys().Trigger(pad, trigger, value, ui::PadTarget::Game));
-}
-
-void HeadlessWindow::SetWindowSize(int width, int height) {
-    m_windowSize = {std::max(width, 0), std::max(height, 0)};
-    m_loop.RequestRepaint();
-    m_loop.PaintIfRequested();
-}
-
-PixelImage HeadlessWindow::Shown() const {
-    const ui::Canvas& canvas = m_loop.GetCanvas();
-    PixelImage shown;
-    ui::WindowScaling(canvas.Width(), canvas.Height(), m_windowSize.cx, m_windowSize.cy)
-        .Render(canvas.Pixels(), shown);
-    return shown;
 }
 
 void HeadlessWindow::Play(const Step& step) {
@@ -122,17 +90,6 @@ void HeadlessWindow::Play(const Step& step) {
         break;
     case Step::Kind::Close:
         Close();
-        break;
-    case Step::Kind::Call:
-        if (step.call) {
-            step.call();
-        }
-        break;
-    case Step::Kind::Pad:
-        PadPress(step.input);
-        break;
-    case Step::Kind::PadTrigger:
-        PadTrigger(step.input, step.value);
         break;
     }
 }
@@ -161,11 +118,12 @@ void HeadlessWindow::WaitForInput(uint32_t) {
         Play(m_script[m_nextStep++]);
         return;
     }
-    m_scriptRanOut = true;
     Close();
 }
 
 void HeadlessWindow::RunOverlay(ui::LoopOverlay& overlay, std::function<bool()> next) {
+    // Overlays nest (a password prompt over a waiting box): the outer one's
+    // input and wait come back when the inner one ends.
     auto outer = std::move(m_overlayInput);
     const int outerTicks = m_ticksToWait;
     m_overlayInput = std::move(next);
@@ -184,8 +142,6 @@ int HeadlessWindow::RunModal() {
 std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& layout,
                                                                WindowEvents& events) {
     auto window = std::make_unique<HeadlessWindow>(layout, events, m_clock, this);
-    const int scale = std::clamp(m_startScale, 1, 4);
-    window->m_windowSize = {layout.width * scale, layout.height * scale};
     window->SetScript(std::move(m_script));
     m_script.clear();
     m_current = window.get();

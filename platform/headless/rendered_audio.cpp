@@ -88,18 +88,4 @@ RenderedAudio RenderedAudio::Slice(uint32_t from, uint32_t count) const {
     return RenderedAudio(std::vector<float>(begin, begin + 2 * std::ptrdiff_t{count}), m_rate);
 }
 
-RenderedAudio RenderedAudio::SliceMs(uint32_t fromMs, uint32_t countMs) const {
-    auto frames = [this](uint32_t ms) {
-        return static_cast<uint32_t>(uint64_t{ms} * m_rate / 1000);
-    };
-    return Slice(frames(fromMs), frames(countMs));
-}
-
-void RenderedAudio::Append(const RenderedAudio& more) {
-    if (m_samples.empty()) {
-        m_rate = more.m_rate;
-    }
-    m_samples.insert(m_samples.end(), more.m_samples.begin(), more.m_samples.end());
-}
-
 } // namespace platform::headless

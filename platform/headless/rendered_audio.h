@@ -30,8 +30,6 @@ public:
     uint32_t FirstFrameAbove(double thresholdDb) const;
 
     RenderedAudio Slice(uint32_t from, uint32_t count) const;
-    RenderedAudio SliceMs(uint32_t fromMs, uint32_t countMs) const;
-    void Append(const RenderedAudio& more);
 
 private:
     std::vector<float> m_samples; // interleaved left, right

@@ -13,7 +13,6 @@ public:
     uint32_t TickCount() override { return m_now; }
     void Sleep(uint32_t ms) override { m_now += ms; }
     void Advance(uint32_t ms) { m_now += ms; }
-    void Set(uint32_t now) { m_now = now; }
 
 private:
     uint32_t m_now;

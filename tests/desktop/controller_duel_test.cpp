@@ -8,7 +8,7 @@
 // Runs in real time (about a minute), so only where there is a screen: the
 // ctest entry desktop_controller_duel_under_xvfb gives it one.
 #include "desktop/virtual_pad.h"
-#include "duel/duel_game.h"
+#include "shell_game.h"
 #include "listening/listening_bot.h"
 #include "listening/practice.h"
 #include "platform/haptics.h"

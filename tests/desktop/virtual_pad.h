@@ -15,7 +15,6 @@ public:
     struct Motors {
         uint16_t low = 0;
         uint16_t high = 0;
-        uint32_t tick = 0; // SDL_GetTicks when the motors were set
     };
 
     // SDL's joystick layer must be running (SdlSystem starts it).
@@ -28,7 +27,7 @@ public:
         desc.name = "virtual test pad";
         desc.userdata = this;
         desc.Rumble = [](void* self, Uint16 low, Uint16 high) {
-            static_cast<VirtualPad*>(self)->m_motors.push_back({low, high, SDL_GetTicks()});
+            static_cast<VirtualPad*>(self)->m_motors.push_back({low, high});
             return 0;
         };
         m_index = SDL_JoystickAttachVirtualEx(&desc);
@@ -58,10 +57,6 @@ public:
         SDL_JoystickUpdate();
         SDL_JoystickSetVirtualButton(m_joystick, button, SDL_RELEASED);
     }
-    // Down, and kept down.
-    void Hold(SDL_GameControllerButton button) {
-        SDL_JoystickSetVirtualButton(m_joystick, button, SDL_PRESSED);
-    }
     // A trigger pulled all the way and let go again.
     void Pull(SDL_GameControllerAxis trigger) {
         SetAxis(trigger, 32767);
@@ -72,9 +67,7 @@ public:
         SDL_JoystickSetVirtualAxis(m_joystick, axis, value);
     }
 
-    // What the motors were asked to do, stops (0, 0) included.
-    const std::vector<Motors>& MotorLog() const { return m_motors; }
-    // The pulses only, without the stops.
+    // What the motors were asked to do, without the stops.
     std::vector<Motors> Pulses() const {
         std::vector<Motors> pulses;
         for (const Motors& f : m_motors) {

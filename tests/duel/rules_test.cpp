@@ -179,34 +179,6 @@ TEST(DuelRules, EscapeLeavesAnyTimeAndTheStrikeKeyConfirmsTheEndOnlyAfter3000Ms)
     }
 }
 
-TEST(DuelRules, TheFirstFiveEnemiesOnlyAttackFromAbove) {
-    for (unsigned seed : {1u, 2u}) {
-        SCOPED_TRACE(seed);
-        DuelGame g(3, seed);
-        int lower = 0;
-        while (g.Game().m_nState != kWon) {
-            ASSERT_TRUE(AwaitAttack(g));
-            const int enemy = g.Game().m_nEnemy;
-            const int direction = g.Game().m_nPicture;
-            const uint32_t rate = g.log.RateOf("\\sound\\huri");
-            if (enemy <= 5) {
-                EXPECT_TRUE(direction == 1 || direction == 2) << "enemy " << enemy;
-                EXPECT_EQ(rate, 24200u);
-            }
-            if (direction >= 3) {
-                ++lower;
-                EXPECT_EQ(rate, 13200u);
-            }
-            BlockAttack(g);
-            if (g.Game().m_nBlocksLeft < 0) {
-                g.Key(VK_SPACE);
-            }
-        }
-        EXPECT_GT(lower, 0) << "enemies 6 … 10 attack from below too";
-        EXPECT_EQ(g.Game().m_nState, kWon);
-    }
-}
-
 TEST(DuelRules, EachNewEnemyIsAnnouncedByNumberFromTheSecondOn) {
     DuelGame g(2, 8);
     for (int enemy = 1; enemy <= 4; ++enemy) {

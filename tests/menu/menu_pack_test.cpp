@@ -25,7 +25,7 @@ struct PackGame {
         game.system.Reinstall(services);
         game.Start();
     }
-    HeadlessAudio ear{{.rate = 22050}};
+    HeadlessAudio ear{22050};
     kztest::Game game;
     kztest::WorkingFolder pack{KZ_DATA_DIR, false};
 };
