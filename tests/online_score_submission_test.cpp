@@ -81,7 +81,7 @@ TEST_F(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
             std::string("記録しました。\r\n") + c.levelName + "で 1 件中 1 位です。\r\n";
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, answer);
-        EXPECT_EQ(game.system.Speech().Said().back().text, answer) << "the answer is said too";
+        EXPECT_EQ(game.system.Speech().Texts().back(), answer) << "the answer is said too";
         EXPECT_EQ(game.dlg->m_reg.m_strArea, c.storedArea);
         EXPECT_EQ(game.dlg->m_reg.m_strName, c.script[0].text) << "remembered as typed";
     }

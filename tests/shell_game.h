@@ -14,16 +14,13 @@
 
 namespace kztest {
 
-// Runs the game in a fresh working folder (with a sound folder unless told
-// otherwise) and puts the old one back afterwards.
+// Runs the game in a working folder (with a sound folder, made if need be)
+// and puts the old one back afterwards.
 class WorkingFolder {
 public:
-    WorkingFolder(const std::filesystem::path& path, bool withSound)
+    explicit WorkingFolder(const std::filesystem::path& path)
         : m_old(std::filesystem::current_path()) {
-        std::filesystem::create_directories(path);
-        if (withSound) {
-            std::filesystem::create_directories(path / "sound");
-        }
+        std::filesystem::create_directories(path / "sound");
         std::filesystem::current_path(path);
     }
     ~WorkingFolder() { std::filesystem::current_path(m_old); }
@@ -32,10 +29,12 @@ private:
     std::filesystem::path m_old;
 };
 
+// dataDir: the game's working folder; a fresh one when empty.
 struct Game {
-    explicit Game(bool withSound = true, uint32_t startTick = 1000)
+    explicit Game(uint32_t startTick = 1000, const std::string& dataDir = "")
         : system(startTick),
-          folder(std::filesystem::path(system.ConfigHome()) / "data", withSound) {
+          folder(dataDir.empty() ? std::filesystem::path(system.ConfigHome()) / "data"
+                                : std::filesystem::path(dataDir)) {
         app.SetRegistryKey(texts::kCompanyKey);
         // The volume each sound id was last given outlives the scenes for the
         // whole process, as in the game; a game started here is a new process's.

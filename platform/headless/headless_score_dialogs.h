@@ -54,7 +54,6 @@ public:
     // The next dialog plays this script; several wait their turns.
     void AddScript(std::vector<Step> script) { m_scripts.push_back(std::move(script)); }
     const std::vector<Shown>& Dialogs() const { return m_shown; }
-    void Clear() { m_shown.clear(); }
 
     // Boxes that stand while work goes on (RunUntil) have scripts of their
     // own. Once its script is played the box stays until the work is done,

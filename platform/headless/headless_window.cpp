@@ -42,17 +42,6 @@ void HeadlessWindow::Tick() {
     m_loop.Idle();
 }
 
-void HeadlessWindow::Ticks(int count) {
-    for (int i = 0; i < count && !m_loop.Ending(); ++i) {
-        Tick();
-    }
-}
-
-void HeadlessWindow::AdvanceTime(uint32_t ms) {
-    m_clock.Advance(ms);
-    Pump();
-}
-
 void HeadlessWindow::Pump() {
     if (!m_loop.Ending()) {
         m_loop.Idle();

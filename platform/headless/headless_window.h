@@ -51,10 +51,7 @@ public:
     // Called from inside a handler it delivers a nested tick, as a modal box's
     // own loop would.
     void Tick();
-    void Ticks(int count);
-    // Moves the clock, then delivers what the idle loop would: at most one
-    // waiting tick and a waiting repaint.
-    void AdvanceTime(uint32_t ms);
+    // Delivers what the idle loop would: a waiting tick and a waiting repaint.
     void Pump();
     // The window manager's close button (or SIGINT / SIGTERM).
     void Close() { m_loop.Close(); }

@@ -33,7 +33,6 @@ public:
     bool Serving() const { return m_serving; }
 
     const std::vector<Launch>& Launches() const { return m_launches; }
-    void Clear() { m_launches.clear(); }
 
 private:
     std::vector<Launch> m_launches;

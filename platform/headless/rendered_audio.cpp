@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
-#include <numbers>
 
 namespace platform::headless {
 
@@ -46,28 +45,6 @@ double RenderedAudio::FrequencyHz(Channel channel) const {
         return 0.0;
     }
     return (crossings - 1) * m_rate / (last - first);
-}
-
-double RenderedAudio::ToneDb(Channel channel, double hz) const {
-    const uint32_t n = Frames();
-    if (n == 0) {
-        return -std::numeric_limits<double>::infinity();
-    }
-    const double w = 2.0 * std::numbers::pi * hz / m_rate;
-    double re = 0.0, im = 0.0, windowSum = 0.0;
-    for (uint32_t i = 0; i < n; ++i) {
-        double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n);
-        double s = Sample(channel, i) * window;
-        re += s * std::cos(w * i);
-        im -= s * std::sin(w * i);
-        windowSum += window;
-    }
-    // A full-scale sine gives a magnitude of half the window's sum.
-    double magnitude = std::sqrt(re * re + im * im) / (windowSum / 2.0);
-    if (magnitude == 0.0) {
-        return -std::numeric_limits<double>::infinity();
-    }
-    return 20.0 * std::log10(magnitude);
 }
 
 uint32_t RenderedAudio::FirstFrameAbove(double thresholdDb) const {

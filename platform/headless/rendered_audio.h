@@ -23,9 +23,6 @@ public:
     // The pitch of a periodic signal, from its rising zero crossings
     // (interpolated between samples); 0 with fewer than two crossings.
     double FrequencyHz(Channel channel) const;
-    // Level of one frequency (a single DFT bin with a Hann window), against a
-    // full-scale sine at that frequency.
-    double ToneDb(Channel channel, double hz) const;
     // The first frame louder than the threshold on either side; Frames() if none.
     uint32_t FirstFrameAbove(double thresholdDb) const;
 

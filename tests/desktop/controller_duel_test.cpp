@@ -213,7 +213,7 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
         }
     };
 
-    kztest::WorkingFolder folder(KZ_DATA_DIR, false);
+    kztest::WorkingFolder folder(KZ_DATA_DIR);
     CKirikazeJApp app("kirikazeJ");
     app.InitInstance();
 

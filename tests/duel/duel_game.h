@@ -2,7 +2,6 @@
 // A duel on the headless backend, as the player gets it: the real main window
 // and scene, the real sound player and mixer rendering the generated data
 // pack, and a log of what reached the sound device.
-#include "audio/SoundVolume.h"
 #include "duel/sound_log.h"
 #include "platform/headless/headless_audio.h"
 #include "shell_game.h"
@@ -15,24 +14,16 @@
 
 namespace duel_test {
 
-struct DuelGame {
+// The game's working folder is the generated data pack, as scripts/play has it.
+struct DuelGame : kztest::Game {
     // level: 1 tutorial, 2 easy, 3 normal, 4 hard; 0 stays on the menu.
     // seed: the random sequence the duel draws its directions, rolls and voices from.
-    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
-                      const std::string& dataDir = KZ_DATA_DIR)
-        : system(startTick), audio(system.Audio()), log(audio, KZ_DATA_DIR),
-          folder(dataDir, false) {
+    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000)
+        : kztest::Game(startTick, KZ_DATA_DIR), audio(system.Audio()), log(audio, KZ_DATA_DIR) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);
-        for (uint32_t id = 0; id < CSoundVolume::kRemembered; ++id) {
-            CSoundVolume::Instance().SetRemembered(id, 0);
-        }
-        app.SetRegistryKey(texts::kCompanyKey);
-        dlg = std::make_unique<CKirikazeJDlg>();
-        dlg->Create();
-        window = system.Window();
-        window->GetCanvas().EnableTextLog(true);
+        window = &Start();
         // The menu is the same in every run; from here on the duel's own.
         std::srand(seed);
         log.Clear();
@@ -42,6 +33,9 @@ struct DuelGame {
         heardUntil = Now();
     }
 
+    // The game goes before the sound log it plays into.
+    ~DuelGame() { dlg.reset(); }
+
     CSceenGame& Game() { return *dlg->m_pSceenGame; }
     bool InDuel() const { return dlg->m_nScene == 2 && dlg->m_pSceenGame; }
     uint32_t Now() const { return platform::GetTickCount(); }
@@ -50,12 +44,6 @@ struct DuelGame {
     void Frame() {
         window->Tick();
         CatchUp();
-    }
-    // Time moves on by that much (a frame runs when one falls due) and the
-    // output plays along; returns what it played.
-    platform::headless::RenderedAudio Advance(uint32_t ms) {
-        window->AdvanceTime(ms);
-        return CatchUp();
     }
     // Plays the output up to the present, so sounds end when they would.
     platform::headless::RenderedAudio CatchUp() {
@@ -108,13 +96,8 @@ struct DuelGame {
         return lines;
     }
 
-    platform::headless::HeadlessSystem system;
     platform::headless::HeadlessAudio& audio;
     SoundLog log;
-    // The game's working folder is the generated data pack, as scripts/play has it.
-    kztest::WorkingFolder folder;
-    CKirikazeJApp app{"kirikazeJ"};
-    std::unique_ptr<CKirikazeJDlg> dlg;
     platform::headless::HeadlessWindow* window = nullptr;
     uint32_t heardUntil = 0; // the output has been played up to this tick
 };

@@ -26,8 +26,7 @@ struct PackGame {
         game.Start();
     }
     HeadlessAudio ear{22050};
-    kztest::Game game;
-    kztest::WorkingFolder pack{KZ_DATA_DIR, false};
+    kztest::Game game{1000, KZ_DATA_DIR};
 };
 
 // The menu's sounds as data/files.tsv lists them, in the order the menu
