@@ -60,6 +60,11 @@ TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
          "1000\r\n" + std::string(4096, 'd') + "\r\n", 411},
         {"small body on the score path",
          "GET " + kSubmit + " HTTP/1.1\r\nContent-Length: 4\r\n\r\nrank", "", 413},
+        {"request line just over 8 KiB",
+         "GET " + path + "?aria=" + std::string(8 * 1024, 'a') + " HTTP/1.1\r\n\r\n", "", 414},
+        {"headers just over 16 KiB",
+         "GET " + path + " HTTP/1.1\r\nX-Pad: " + std::string(16 * 1024, 'b') + "\r\n\r\n", "",
+         431},
         {"long request line within the cap",
          "GET " + path + "?aria=Japan&mode=0&level=1&score=1&name=" + std::string(8000, 'n') +
              " HTTP/1.1\r\n\r\n",

@@ -222,7 +222,10 @@ TEST(DuelRules, TheReactionWindowShrinksWithTheEnemyNumber) {
         g.log.Clear();
         AwaitWindowClose(g);
         ASSERT_TRUE(Contains(g.log.Started(), "\\sound\\sasu2"));
-        EXPECT_EQ(g.log.Events().front().tick - swing, c.windowMs);
+        const uint32_t closed = g.log.Events().front().tick;
+        EXPECT_EQ(closed - swing, c.windowMs);
+        ASSERT_TRUE(AwaitAttack(g));
+        EXPECT_EQ(g.Now() - closed, 500u) << "the next swing comes half a second after the close";
     }
 }
 
