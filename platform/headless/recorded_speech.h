@@ -11,6 +11,7 @@ class RecordedSpeech : public Speech {
 public:
     void Speak(const std::string& text, bool) override { m_said.push_back(text); }
     const std::vector<std::string>& Texts() const { return m_said; }
+    void Clear() { m_said.clear(); }
 
 private:
     std::vector<std::string> m_said;
