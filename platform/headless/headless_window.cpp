@@ -8,7 +8,8 @@ constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a 
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                                HeadlessWindowSystem* system)
-    : m_clock(clock), m_system(system), m_loop(layout.width, layout.height, events, *this) {
+    : m_spec(layout), m_clock(clock), m_system(system),
+      m_loop(layout.width, layout.height, events, *this) {
     m_loop.GetCanvas().EnableTextLog(true);
 }
 

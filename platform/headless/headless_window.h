@@ -44,6 +44,7 @@ public:
     void Destroy() override { m_loop.Destroy(); }
 
     // Test side. Nothing is delivered once the window is ending.
+    const WindowSpec& Layout() const { return m_spec; }
     void SetScript(std::vector<Step> script) { m_script = std::move(script); }
     // A key release, then a waiting repaint.
     void ReleaseKey(int vk);
@@ -85,6 +86,7 @@ private:
     void Play(const Step& step);
     void DeliverPadKey(const ui::PadKey& key);
 
+    WindowSpec m_spec;
     VirtualClock& m_clock;
     HeadlessWindowSystem* m_system;
     ui::WindowLoop m_loop;

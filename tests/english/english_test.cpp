@@ -85,7 +85,7 @@ TEST(English, ATutorialStepShowsItsLinesAndSpeaksThemInEnglish) {
 
 TEST(English, AWonDuelIsToldAndScoredInEnglish) {
     server_test::TempDir dir;
-    server_test::InProcessServer server(dir.Path() + "/scores.db");
+    server_test::Scored server(dir.Path() + "/scores.db");
     server.Start();
     duel_test::DuelGame g(2);
     InEnglish(g, 2, 2);
@@ -117,7 +117,7 @@ TEST(English, AWonDuelIsToldAndScoredInEnglish) {
 
 TEST(English, TheServerAnswersInTheLanguageAsked) {
     server_test::TempDir dir;
-    server_test::InProcessServer server(dir.Path() + "/scores.db");
+    server_test::Scored server(dir.Path() + "/scores.db");
     server.Start();
     // Accept-Language and the answer's first words (no header at all is
     // answered in Japanese, as the server's own tests hear).
