@@ -64,21 +64,26 @@ std::shared_ptr<AudioDevice> SdlAudioSystem::CreateDevice() {
     return std::make_shared<mixer::MixerDevice>(m_mixer, m_listener);
 }
 
+uint32_t SdlAudioSystem::OpenOutput(int rate, uint32_t period, SDL_AudioSpec* have,
+                                    int allowedChanges) {
+    SDL_AudioSpec want{};
+    want.freq = rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = static_cast<Uint16>(period);
+    want.callback = &SdlAudioSystem::Callback;
+    want.userdata = this;
+    return SDL_OpenAudioDevice(nullptr, 0, &want, have, allowedChanges);
+}
+
 bool SdlAudioSystem::Open() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return false;
     }
-    SDL_AudioSpec want{};
-    want.freq = kRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = static_cast<Uint16>(RequestedAudioPeriod());
-    want.callback = &SdlAudioSystem::Callback;
-    want.userdata = this;
     SDL_AudioSpec have{};
     // The device's own rate saves SDL a resampling step; we resample anyway.
     SDL_AudioDeviceID device =
-        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+        OpenOutput(kRate, RequestedAudioPeriod(), &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
@@ -117,14 +122,7 @@ void SdlAudioSystem::Watch() {
 bool SdlAudioSystem::Reopen() {
     // The mixer keeps its rate and every sound where it stood: the new device
     // converts if it runs at another rate, and the looping music goes on.
-    SDL_AudioSpec want{};
-    want.freq = static_cast<int>(m_rate);
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = static_cast<Uint16>(m_period);
-    want.callback = &SdlAudioSystem::Callback;
-    want.userdata = this;
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    SDL_AudioDeviceID device = OpenOutput(static_cast<int>(m_rate), m_period, nullptr, 0);
     if (device == 0) {
         return false;
     }

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+struct SDL_AudioSpec;
+
 namespace mixer {
 class Mixer;
 class MixerListener;
@@ -38,6 +40,8 @@ public:
 private:
     static void Callback(void* user, uint8_t* stream, int bytes);
     bool Open();
+    // The default device, in float stereo, calling back into our mixer.
+    uint32_t OpenOutput(int rate, uint32_t period, SDL_AudioSpec* have, int allowedChanges);
     // Watches the open device: one that is lost (headphones pulled, the sound
     // server restarted) is opened again as soon as a default device is there.
     void Watch();
