@@ -26,6 +26,7 @@ const GameTexts kJapanese{
     ui::DialogWords{},
     texts::kSending,
     texts::kSendingCancel,
+    texts::kUpdaterMissing,
     "",
     "ja",
 };
@@ -45,6 +46,7 @@ const GameTexts kEnglish{
     ui::DialogWords{"edit", "combo box", "button", "blank", "nothing selected", " characters"},
     texts::en::kSending,
     texts::en::kSendingCancel,
+    texts::en::kUpdaterMissing,
     "\\en",
     "en",
 };

@@ -26,6 +26,8 @@ struct GameTexts {
     // The box that stands over the game while a score is being sent.
     const char* sending;
     const char* sendingCancel;
+    // Said and shown when アップデート finds no updater beside the data.
+    const char* updaterMissing;
     // The voices: the data folder's own sound folder, or the one of the
     // English set inside it ("\en"), which holds the same pictures.
     const char* dataSet;

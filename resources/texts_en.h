@@ -47,5 +47,7 @@ inline constexpr char kCancelText[] = "Close";
 inline constexpr char kSending[] = "Sending…";
 inline constexpr char kSendingCancel[] = "Cancel";
 inline constexpr char kChooseArea[] = "Please choose an area.";
+// アップデート without an updater beside the data.
+inline constexpr char kUpdaterMissing[] = "The update program was not found.";
 
 } // namespace texts::en

@@ -299,7 +299,7 @@ bool CKirikazeJDlg::RunUpdater(std::string strFile, std::string strServerPath,
     if (!platform::FileExists(exe)) {
         // Quitting here would look like the update had started; a player who
         // cannot see the screen would be left with a game that just vanished.
-        ShowAppMessage(texts::kUpdaterMissing);
+        ShowAppMessage(Texts().updaterMissing);
         return false;
     }
     platform::StartProgram(exe, params);

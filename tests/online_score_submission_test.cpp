@@ -1,7 +1,6 @@
 // A won duel offered to the score server, end to end: the dialog worked by
 // scripted keys, the request on loopback, the server's answer in the message
 // box, the remembered area and name.
-#include "platform/headless/scripted_credentials.h"
 #include "platform/inet.h"
 #include "score_game.h"
 #include "server_fixture.h"
@@ -11,7 +10,6 @@
 namespace {
 
 using kztest::Game;
-using kztest::RawScoreServer;
 using kztest::ServerSetting;
 using kztest::WinDuel;
 using kztest::WriteSettings;
@@ -88,14 +86,9 @@ TEST_F(ScoreSubmission, TheServerStoresExactlyWhatWasTypedAndItsAnswerIsShown) {
 }
 
 TEST_F(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
-    int port = 0;
-    {
-        // A port that was just free and is closed again: nobody answers there.
-        RawScoreServer gone("");
-        port = gone.Port();
-    }
     Game game;
-    WriteSettings(game, "aria=Japan\nname=武蔵\n" + ServerSetting(port));
+    // Nobody answers on the discard port.
+    WriteSettings(game, "aria=Japan\nname=武蔵\nserver=http://127.0.0.1:9\n");
     game.Start();
     game.system.ScoreDialogs().AddScript(
         {Step::Type("小次郎"), Step::Key(VK_TAB), Step::Key(VK_DOWN), Step::Key(VK_RETURN)});
@@ -114,27 +107,6 @@ TEST_F(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
     next.Start();
     EXPECT_EQ(next.dlg->m_reg.m_strArea, "Jordan");
     EXPECT_EQ(next.dlg->m_reg.m_strName, "小次郎");
-}
-
-// A score server behind a password: the player is asked once, and the
-// submission goes again with what he answered.
-TEST_F(ScoreSubmission, AServerAskingForANameAndPasswordAsksThePlayerOnce) {
-    RawScoreServer server("<!-- DATA_START -->\r\nok\r\n<!-- DATA_END -->\r\n", "score room");
-    Game game;
-    platform::headless::ScriptedCredentials credentials;
-    credentials.Answer("user", "pass");
-    platform::Services services = game.system.Installed();
-    services.credentials = &credentials;
-    game.system.Reinstall(services);
-    WriteSettings(game, ServerSetting(server.Port()));
-    game.Start();
-    game.system.ScoreDialogs().AddScript({Step::Type("武蔵"), Step::Key(VK_RETURN)});
-    WinDuel(game, 1, 0);
-    ASSERT_EQ(credentials.Questions().size(), 1u);
-    EXPECT_EQ(credentials.Questions()[0].realm, "score room");
-    EXPECT_EQ(server.Auths(), (std::vector<std::string>{"", "Basic dXNlcjpwYXNz"}));
-    ASSERT_EQ(game.system.MessageBoxes().Boxes().size(), 1u);
-    EXPECT_EQ(game.system.MessageBoxes().Boxes()[0].text, "ok\r\n");
 }
 
 } // namespace

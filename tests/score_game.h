@@ -1,18 +1,14 @@
 #pragma once
 // A game on the headless backend that talks to a score server on loopback:
-// our real server, or a raw one that answers whatever a test wants.
-#include "platform/text_encoding.h"
+// our real server, or one that answers whatever a test wants.
 #include "shell_game.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <chrono>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace kztest {
 
@@ -41,53 +37,28 @@ inline void WinDuel(Game& game, int menuItem, int mistakes) {
     window.Tick();
 }
 
-// Answers the submit path with a fixed body (written here in UTF-8, sent in
-// CP932 as the score server speaks) and keeps the Authorization of every
-// request; with a realm, a request without one is answered 401.
-class RawScoreServer {
-public:
-    explicit RawScoreServer(const std::string& body, std::string realm = "")
-        : m_body(platform::Cp932FromUtf8(body)) {
-        m_server.Get("/game/kirikaze/GameSet.asp",
-                     [this, realm](const httplib::Request& req, httplib::Response& res) {
-                         const std::string auth = req.get_header_value("Authorization");
-                         {
-                             std::lock_guard<std::mutex> lock(m_lock);
-                             m_auths.push_back(auth);
-                         }
-                         if (!realm.empty() && auth.empty()) {
-                             res.status = 401;
-                             res.set_header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
-                             return;
-                         }
-                         res.set_content(m_body, "text/html");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!m_server.is_running() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+// An HTTP server on a free loopback port of its own, serving the routes a
+// test gives it before Start.
+struct LoopbackServer {
+    void Start() {
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running()) {
+            std::this_thread::yield();
         }
-        EXPECT_TRUE(m_server.is_running());
     }
-    ~RawScoreServer() {
-        m_server.stop();
-        m_thread.join();
+    ~LoopbackServer() {
+        server.stop();
+        if (thread.joinable()) {
+            thread.join();
+        }
     }
-
-    int Port() const { return m_port; }
-    std::vector<std::string> Auths() {
-        std::lock_guard<std::mutex> lock(m_lock);
-        return m_auths;
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port) + path;
     }
-
-private:
-    httplib::Server m_server;
-    std::string m_body;
-    int m_port = 0;
-    std::mutex m_lock;
-    std::vector<std::string> m_auths;
-    std::thread m_thread;
+    httplib::Server server;
+    int port = 0;
+    std::thread thread;
 };
 
 } // namespace kztest

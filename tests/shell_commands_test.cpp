@@ -1,125 +1,106 @@
-#include "shell_game.h"
+#include "duel/duel_game.h"
+#include "platform/shell.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace {
 
 using kztest::Game;
 using platform::WindowEnd;
 
-enum class From { Menu, Duel };
-enum class End { No, Ended, Quit };
-
-struct CommandCase {
-    From from;
-    int command;     // menu: the item chosen with Down and Space; duel: the command set
-    int scene;       // after the next tick
-    int level;       // the duel's level when scene is 2
-    bool scoreTable; // the browser was asked to open the score table
-    bool updater;    // the updater was started
-    End end;
-};
-
-TEST(Shell, EveryMenuAndDuelCommandIsCarriedOutOnTheNextTick) {
-    const CommandCase cases[] = {
-        {From::Menu, 0, 2, 1, false, false, End::No},
-        {From::Menu, 1, 2, 2, false, false, End::No},
-        {From::Menu, 2, 2, 3, false, false, End::No},
-        {From::Menu, 3, 2, 4, false, false, End::No},
-        {From::Menu, 4, 1, 0, true, false, End::No},
-        {From::Menu, 5, 1, 0, false, true, End::Quit},
-        {From::Menu, 6, 1, 0, false, false, End::Ended},
-        {From::Duel, -1, 2, 2, false, false, End::No},
-        {From::Duel, 0, 1, 0, false, false, End::No},
-        {From::Duel, 1, 1, 0, false, false, End::No},
-        {From::Duel, 2, 1, 0, false, false, End::No},
+// What follows a choice, on the next tick and not before, as the player
+// notices it: the duel's footsteps or the tutorial's first words, the score
+// table in the browser, a message, the end of the game; or, after Escape in a
+// duel, the menu's title again.
+TEST(Shell, EveryChoiceIsCarriedOutOnTheNextTick) {
+    struct Case {
+        int level; // 0: from the menu, with Down this often and Space; 2: Escape in a duel
+        int downs;
+        const char* heard;  // the first sound within 1.2 s of the tick
+        const char* opened; // in the browser
+        const char* box;
+        const char* next; // the menu's voice for one more Down: it stayed
+        bool ends;
     };
-    for (const CommandCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.from == From::Menu ? "menu " : "duel ") << c.command);
-        Game game;
-        if (c.updater) {
-            std::ofstream(std::filesystem::path(game.DataDir()) / "NetUpcall.exe") << "#!/bin/sh\n";
+    const Case cases[] = {
+        {0, 0, "\\sound\\text\\1", "", "", "", false},
+        {0, 1, "\\sound\\asiato", "", "", "", false},
+        {0, 2, "\\sound\\asiato", "", "", "", false},
+        {0, 3, "\\sound\\asiato", "", "", "", false},
+        {0, 4, "", "http://localhost:8765/game/kirikaze/GameResult.asp", "", "update", false},
+        {0, 5, "", "", "アップデートプログラムが見つかりません。", "end", false},
+        {0, 6, "", "", "", "", true},
+        {2, 0, "\\sound\\maintitle", "", "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.level << " " << c.downs);
+        duel_test::DuelGame g(c.level);
+        for (int i = 0; i < c.downs; ++i) {
+            g.Key(VK_DOWN);
         }
-        auto& window = game.Start();
-        CKirikazeJDlg& dlg = *game.dlg;
-        // A duel is entered at easy, through the menu.
-        for (int i = 0; i < (c.from == From::Menu ? c.command : 1); ++i) {
-            window.ReleaseKey(VK_DOWN);
+        g.Key(c.level ? VK_ESCAPE : VK_SPACE);
+        g.log.Clear();
+        g.system.Speech().Clear();
+        auto& launches = g.system.Launches().Launches();
+        auto& boxes = g.system.MessageBoxes().Boxes();
+        EXPECT_TRUE(launches.empty() && boxes.empty() && !g.window->Ending()) << "not before";
+        g.Frame();
+        EXPECT_EQ(g.window->Ending(), c.ends);
+        if (c.ends) {
+            EXPECT_EQ(g.window->EndReason(), WindowEnd::Ended);
+            EXPECT_EQ(g.window->Result(), CKirikazeJDlg::IDOK);
+            continue;
         }
-        window.ReleaseKey(VK_SPACE);
-        CSceenMenu* menu = dlg.m_pSceenMenu;
-        EXPECT_EQ(dlg.m_nScene, 1) << "nothing happens before the tick";
-        EXPECT_TRUE(game.system.Launches().Launches().empty());
-        if (c.from == From::Duel) {
-            window.Tick();
-            ASSERT_EQ(dlg.m_nScene, 2);
-            dlg.m_pSceenGame->m_nCommand = c.command;
-        }
-        window.Tick();
-
-        EXPECT_EQ(dlg.m_nScene, c.scene);
-        EXPECT_EQ(dlg.m_pSceenMenu != nullptr, c.scene == 1);
-        EXPECT_EQ(dlg.m_pSceenGame != nullptr, c.scene == 2);
-        if (c.scene == 2) {
-            EXPECT_EQ(dlg.m_pSceenGame->m_nLevel, c.level);
-            EXPECT_EQ(dlg.m_pSceenGame->m_nCommand, -1);
-        }
-        if (c.from == From::Duel && c.scene == 1) {
-            EXPECT_EQ(dlg.m_pSceenMenu->m_nSelect, 0) << "a new menu, on its first item";
-        }
-        if (c.scoreTable) {
-            EXPECT_EQ(dlg.m_pSceenMenu, menu) << "the menu stays";
-            EXPECT_EQ(dlg.m_pSceenMenu->m_nSelect, 4);
-            EXPECT_EQ(dlg.m_pSceenMenu->m_nCommand, -1);
-        }
-
-        const auto& launches = game.system.Launches().Launches();
-        ASSERT_EQ(launches.size(), (c.scoreTable || c.updater) ? 1u : 0u);
-        if (c.scoreTable) {
+        g.Frames(12);
+        const auto started = g.log.Started();
+        EXPECT_EQ(started.empty() ? "" : started[0], c.heard);
+        ASSERT_EQ(launches.size(), *c.opened ? 1u : 0u);
+        if (*c.opened) {
             EXPECT_TRUE(launches[0].url);
-            EXPECT_EQ(launches[0].target, "http://localhost:8765/game/kirikaze/GameResult.asp");
+            EXPECT_EQ(launches[0].target, c.opened);
         }
-        if (c.updater) {
-            EXPECT_FALSE(launches[0].url);
-            EXPECT_EQ(launches[0].target, game.DataDir() + "\\NetUpcall.exe");
-            EXPECT_EQ(launches[0].parameters,
-                      " /FILE=kirikazeJ /SERVER_PATH=kirikazeJ /APPTITLE=kirikazeJ");
-            EXPECT_EQ(launches[0].args,
-                      (std::vector<std::string>{"/FILE=kirikazeJ", "/SERVER_PATH=kirikazeJ",
-                                                "/APPTITLE=kirikazeJ"}));
+        ASSERT_EQ(boxes.size(), *c.box ? 1u : 0u);
+        if (*c.box) {
+            EXPECT_EQ(boxes[0].text, c.box);
+            EXPECT_EQ(boxes[0].caption, "kirikazeJ");
+            EXPECT_EQ(g.system.Speech().Texts(), std::vector<std::string>{c.box});
         }
-        EXPECT_EQ(window.Ending(), c.end != End::No);
-        if (c.end == End::Quit) {
-            EXPECT_EQ(window.EndReason(), WindowEnd::Quit);
-            EXPECT_EQ(window.Result(), 0);
-        }
-        if (c.end == End::Ended) {
-            EXPECT_EQ(window.EndReason(), WindowEnd::Ended);
-            EXPECT_EQ(window.Result(), CKirikazeJDlg::IDOK);
+        if (*c.next) {
+            g.log.Clear();
+            g.Key(VK_DOWN);
+            EXPECT_EQ(g.log.Started(),
+                      std::vector<std::string>{std::string("\\sound\\menu\\") + c.next});
         }
     }
 }
 
-TEST(Shell, WithoutAnUpdaterTheGameSaysSoAndStaysInTheMenu) {
+TEST(Shell, TheUpdaterBesideTheDataIsStartedAndTheGameQuits) {
     Game game;
+    std::ofstream(std::filesystem::path(game.DataDir()) / "NetUpcall.exe") << "#!/bin/sh\n";
     auto& window = game.Start();
     for (int i = 0; i < 5; ++i) {
         window.ReleaseKey(VK_DOWN);
     }
     window.ReleaseKey(VK_SPACE);
-    game.system.Speech().Clear();
     window.Tick();
-    EXPECT_TRUE(game.system.Launches().Launches().empty());
-    EXPECT_FALSE(window.Ending());
-    ASSERT_EQ(game.dlg->m_nScene, 1);
-    EXPECT_EQ(game.dlg->m_pSceenMenu->m_nSelect, 5);
-    const auto& boxes = game.system.MessageBoxes().Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "アップデートプログラムが見つかりません。");
-    EXPECT_EQ(boxes[0].caption, "kirikazeJ");
-    EXPECT_EQ(game.system.Speech().Texts(), std::vector<std::string>{boxes[0].text});
+    const auto& launches = game.system.Launches().Launches();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_FALSE(launches[0].url);
+    EXPECT_EQ(launches[0].target, game.DataDir() + "\\NetUpcall.exe");
+    EXPECT_EQ(launches[0].args,
+              (std::vector<std::string>{"/FILE=kirikazeJ", "/SERVER_PATH=kirikazeJ",
+                                        "/APPTITLE=kirikazeJ"}));
+    EXPECT_EQ(window.EndReason(), WindowEnd::Quit);
+    EXPECT_EQ(window.Result(), 0);
 }
 
 TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
@@ -156,6 +137,96 @@ TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
         game.dlg->DestroyWindow();
         EXPECT_FALSE(game.system.Launches().Serving()) << "stopped when the game ends";
     }
+}
+
+} // namespace
+
+namespace {
+
+// A port nothing listens on, as far as one can tell.
+uint16_t FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool Answers(uint16_t port) {
+    httplib::Client client("127.0.0.1", port);
+    client.set_connection_timeout(1);
+    auto res = client.Get("/game/kirikaze/GameResult.asp");
+    return res && res->status == 200;
+}
+
+// The kirikaze-scored processes this one started.
+std::vector<pid_t> OurServers() {
+    std::vector<pid_t> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, comm, state;
+        pid_t parent = 0;
+        if (stat >> pid >> comm >> state >> parent && parent == getpid() &&
+            comm == "(kirikaze-scored)") {
+            pids.push_back(std::stoi(pid));
+        }
+    }
+    return pids;
+}
+
+// The real launcher, with the real server built beside this program as it is
+// installed beside the game.
+TEST(Launcher, OurServerIsStartedOnlyWhereNothingAnswersAndStoppedWithTheGame) {
+    platform::headless::HeadlessSystem system; // a data folder of its own
+    setenv("XDG_DATA_HOME", system.ConfigHome().c_str(), 1);
+    using Clock = std::chrono::steady_clock;
+    {
+        platform::PosixLauncher launcher;
+        const uint16_t port = FreePort();
+        ASSERT_TRUE(launcher.ServeLocally("kirikaze-scored", port));
+        EXPECT_TRUE(Answers(port)) << "answering when the game goes on";
+        ASSERT_EQ(OurServers().size(), 1u);
+        EXPECT_TRUE(launcher.ServeLocally("kirikaze-scored", port));
+        EXPECT_EQ(OurServers().size(), 1u) << "one is enough";
+        const auto asked = Clock::now();
+        launcher.StopServing();
+        EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(1500)) << "asked, it stops";
+        EXPECT_TRUE(OurServers().empty());
+        EXPECT_FALSE(Answers(port));
+
+        // A server that does not stop when asked is made to, and the game waits
+        // no longer than its patience for it.
+        ASSERT_TRUE(launcher.ServeLocally("kirikaze-scored", port));
+        ASSERT_EQ(OurServers().size(), 1u);
+        const pid_t stubborn = OurServers()[0];
+        kill(stubborn, SIGSTOP);
+        const auto stopped = Clock::now();
+        launcher.StopServing();
+        EXPECT_GT(Clock::now() - stopped, std::chrono::milliseconds(1500));
+        EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(5));
+        EXPECT_TRUE(OurServers().empty());
+        EXPECT_NE(kill(stubborn, 0), 0) << "killed and reaped";
+
+        // Someone else's server on the port: ours is not started.
+        httplib::Server theirs;
+        theirs.Get("/game/kirikaze/GameResult.asp",
+                   [](auto&, auto& res) { res.set_content("", "text/html"); });
+        const auto taken = static_cast<uint16_t>(theirs.bind_to_any_port("127.0.0.1"));
+        std::thread serving([&] { theirs.listen_after_bind(); });
+        EXPECT_TRUE(launcher.ServeLocally("kirikaze-scored", taken));
+        EXPECT_TRUE(OurServers().empty());
+        theirs.stop();
+        serving.join();
+
+        EXPECT_FALSE(launcher.ServeLocally("kirikaze-nowhere", FreePort())) << "none beside";
+        ASSERT_TRUE(launcher.ServeLocally("kirikaze-scored", port));
+    }
+    EXPECT_TRUE(OurServers().empty()) << "the launcher's end stops it too";
+    unsetenv("XDG_DATA_HOME");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -24,18 +25,24 @@ struct Fixture {
     std::shared_ptr<platform::AudioDevice> device = audio.CreateDevice();
 
     // Mono 16-bit samples at 22050 Hz, as the game's files hold them.
-    std::shared_ptr<platform::SoundBuffer> Tone(double seconds, uint32_t flags = kPanFlags) {
+    // Or 8-bit, unsigned around 128.
+    std::shared_ptr<platform::SoundBuffer> Tone(double seconds, uint16_t bits = 16) {
         std::vector<uint8_t> pcm;
         for (uint32_t i = 0; i < static_cast<uint32_t>(seconds * kRate); ++i) {
-            const auto s = static_cast<uint16_t>(
-                std::lround(0.5 * 32767 * std::sin(2 * std::numbers::pi * kTone * i / kRate)));
+            const double x = 0.5 * std::sin(2 * std::numbers::pi * kTone * i / kRate);
+            const auto s = static_cast<uint16_t>(std::lround(32767 * x));
+            if (bits == 8) {
+                pcm.push_back(static_cast<uint8_t>(std::lround(128 + 128 * x)));
+                continue;
+            }
             pcm.push_back(static_cast<uint8_t>(s & 0xFF));
             pcm.push_back(static_cast<uint8_t>(s >> 8));
         }
+        const uint16_t block = bits / 8;
         platform::BufferDesc d;
-        d.flags = flags;
+        d.flags = kPanFlags;
         d.bytes = static_cast<uint32_t>(pcm.size());
-        d.format = {1, 1, kRate, kRate * 2, 2, 16, 0};
+        d.format = {1, 1, kRate, kRate * block, block, bits, 0};
         return device->CreateSoundBuffer(d, pcm);
     }
 };
@@ -49,8 +56,10 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
     struct Case {
         int32_t pan;
         int32_t volume;
-        double leftDb;  // relative to the tone at full level
-        double rightDb; // -infinity: silent
+        double leftDb;                       // relative to the tone at full level
+        double rightDb;                      // -infinity: silent
+        std::optional<int32_t> refused = {}; // then asked, and refused: nothing changes
+        uint16_t bits = 16;
     };
     const double silent = -INFINITY;
     const Case cases[] = {
@@ -60,15 +69,21 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
         {-1000, 0, 0.0, -10.0},
         {2500, 0, -25.0, 0.0},
         {0, -600, -6.0, -6.0},
+        {0, -600, -6.0, -6.0, 100},
+        {0, -600, -6.0, -6.0, platform::kVolumeMin - 1},
         {0, -2000, -20.0, -20.0},
         {-600, -600, -6.0, -12.0},
         {0, platform::kVolumeMin, silent, silent},
+        {platform::kPanLeft, 0, 0.0, silent, {}, 8},
     };
     for (const Case& c : cases) {
         Fixture f;
-        auto buffer = f.Tone(0.5);
+        auto buffer = f.Tone(0.5, c.bits);
         ASSERT_TRUE(buffer->SetPan(c.pan));
         ASSERT_TRUE(buffer->SetVolume(c.volume));
+        if (c.refused) {
+            EXPECT_FALSE(buffer->SetVolume(*c.refused));
+        }
         buffer->Play(0);
         RenderedAudio out = f.audio.RenderMs(400);
         for (auto [channel, want] :

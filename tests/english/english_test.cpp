@@ -3,8 +3,8 @@
 #include "duel/duel_game.h"
 #include "platform/font.h"
 #include "resources/texts_en.h"
+#include "score_game.h"
 #include "server_fixture.h"
-#include "shell_game.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +113,35 @@ TEST(English, AWonDuelIsToldAndScoredInEnglish) {
     const auto& boxes = g.system.MessageBoxes().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Your score is recorded.\r\nEasy: rank 1 of 1.\r\n");
+}
+
+// The boxes of the game's own: a score for an area it no longer lists, sent
+// to a server that is not there, then アップデート without an updater.
+TEST(English, TheGamesOwnBoxesSayItInEnglish) {
+    kztest::Game game;
+    kztest::WriteSettings(game, "lang=en\naria=Atlantis\nserver=http://127.0.0.1:9\n");
+    auto& window = game.Start();
+    game.system.ScoreDialogs().AddScript(
+        {Step::Key(VK_RETURN), Step::Key(VK_DOWN), Step::Key(VK_RETURN)});
+    kztest::WinDuel(game, 1, 0);
+    for (int i = 0; i < 5; ++i) {
+        window.ReleaseKey(VK_DOWN);
+    }
+    window.ReleaseKey(VK_SPACE);
+    window.Tick();
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Please choose an area.", "Record your score online?"},
+        {"Err", "kirikazeJ"},
+        {"The update program was not found.", "kirikazeJ"}};
+    std::vector<std::pair<std::string, std::string>> shown;
+    for (const auto& box : game.system.MessageBoxes().Boxes()) {
+        shown.emplace_back(box.text, box.caption);
+        EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), box.text)) << "and said";
+    }
+    EXPECT_EQ(shown, expected);
+    ASSERT_EQ(game.system.ScoreDialogs().Waits().size(), 1u);
+    EXPECT_EQ(game.system.ScoreDialogs().Waits()[0].title, "Sending…");
+    EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), "Sending…"));
 }
 
 TEST(English, TheServerAnswersInTheLanguageAsked) {
