@@ -125,6 +125,20 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
     EXPECT_LT(f.audio.RenderMs(100).EnergyDb(Channel::Left), -90.0);
     EXPECT_EQ(once->GetStatus(), 0u);
 
+    // Three at once reach past full scale: held there, never wrapped round.
+    std::vector<std::shared_ptr<platform::SoundBuffer>> loud = {f.Tone(0.1), f.Tone(0.1),
+                                                                f.Tone(0.1)};
+    for (auto& tone : loud) {
+        tone->Play(0);
+    }
+    RenderedAudio mixed = f.audio.RenderMs(50);
+    float peak = 0.0f;
+    for (uint32_t i = 0; i < mixed.Frames(); ++i) {
+        peak = std::max(peak, std::abs(mixed.Sample(Channel::Left, i)));
+    }
+    EXPECT_EQ(peak, 1.0f);
+    EXPECT_GT(mixed.EnergyDb(Channel::Left), FullScaleToneDb() + 6.0) << "louder than one";
+
     auto loop = f.Tone(0.1);
     loop->Play(platform::kPlayLooping);
     f.audio.RenderMs(950);

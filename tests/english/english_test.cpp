@@ -83,13 +83,9 @@ TEST(English, ATutorialStepShowsItsLinesAndSpeaksThemInEnglish) {
     EXPECT_FALSE(duel_test::Contains(g.log.Started(), "\\sound\\text\\6"));
 }
 
-TEST(English, AWonDuelIsToldAndScoredInEnglish) {
-    server_test::TempDir dir;
-    server_test::Scored server(dir.Path() + "/scores.db");
-    server.Start();
+TEST(English, AWonDuelIsToldInEnglish) {
     duel_test::DuelGame g(2);
     InEnglish(g, 2, 2);
-    g.dlg->m_reg.m_strServer = "http://127.0.0.1:" + std::to_string(server.Port());
     for (int enemy = 1; enemy <= 5; ++enemy) {
         ASSERT_TRUE(duel_test::DefeatEnemy(g)) << "enemy " << enemy;
     }
@@ -103,23 +99,16 @@ TEST(English, AWonDuelIsToldAndScoredInEnglish) {
     EXPECT_EQ(shown,
               (std::set<std::string>{"1", "2", "3", "4", "5", "Chance!", "Congratulations!"}));
     EXPECT_TRUE(duel_test::Contains(g.log.Started(), "\\en\\sound\\no\\5"));
-
-    g.system.ScoreDialogs().AddScript({Step::Type("Musashi"), Step::Key(VK_RETURN)});
-    g.Key(VK_SPACE);
-    g.Frame();
-    ASSERT_EQ(g.system.ScoreDialogs().Dialogs().size(), 1u);
-    EXPECT_EQ(g.system.ScoreDialogs().Dialogs()[0].title, "Record your score online?");
-    EXPECT_TRUE(duel_test::Contains(g.system.Speech().Texts(), "Name edit blank"));
-    const auto& boxes = g.system.MessageBoxes().Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Your score is recorded.\r\nEasy: rank 1 of 1.\r\n");
 }
 
-// The boxes of the game's own: a score for an area it no longer lists, sent
-// to a server that is not there, then アップデート without an updater.
-TEST(English, TheGamesOwnBoxesSayItInEnglish) {
+// The score dialog and the boxes around it: a score for an area the dialog
+// no longer lists, chosen anew and sent; then アップデート without an updater.
+TEST(English, TheScoreDialogAndTheBoxesSpeakEnglish) {
+    server_test::TempDir dir;
+    server_test::Scored server(dir.Path() + "/scores.db");
+    server.Start();
     kztest::Game game;
-    kztest::WriteSettings(game, "lang=en\naria=Atlantis\nserver=http://127.0.0.1:9\n");
+    kztest::WriteSettings(game, "lang=en\naria=Atlantis\n" + kztest::ServerSetting(server.Port()));
     auto& window = game.Start();
     game.system.ScoreDialogs().AddScript(
         {Step::Key(VK_RETURN), Step::Key(VK_DOWN), Step::Key(VK_RETURN)});
@@ -131,7 +120,7 @@ TEST(English, TheGamesOwnBoxesSayItInEnglish) {
     window.Tick();
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"Please choose an area.", "Record your score online?"},
-        {"Err", "kirikazeJ"},
+        {"Your score is recorded.\r\nEasy: rank 1 of 1.\r\n", "kirikazeJ"},
         {"The update program was not found.", "kirikazeJ"}};
     std::vector<std::pair<std::string, std::string>> shown;
     for (const auto& box : game.system.MessageBoxes().Boxes()) {
@@ -139,6 +128,9 @@ TEST(English, TheGamesOwnBoxesSayItInEnglish) {
         EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), box.text)) << "and said";
     }
     EXPECT_EQ(shown, expected);
+    ASSERT_EQ(game.system.ScoreDialogs().Dialogs().size(), 1u);
+    EXPECT_EQ(game.system.ScoreDialogs().Dialogs()[0].title, "Record your score online?");
+    EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), "Name edit blank"));
     ASSERT_EQ(game.system.ScoreDialogs().Waits().size(), 1u);
     EXPECT_EQ(game.system.ScoreDialogs().Waits()[0].title, "Sending…");
     EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), "Sending…"));
