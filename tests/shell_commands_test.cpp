@@ -1,8 +1,8 @@
 #include "duel/duel_game.h"
 #include "platform/shell.h"
+#include "score_game.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -212,16 +211,12 @@ TEST(Launcher, OurServerIsStartedOnlyWhereNothingAnswersAndStoppedWithTheGame) {
         EXPECT_NE(kill(stubborn, 0), 0) << "killed and reaped";
 
         // Someone else's server on the port: ours is not started.
-        httplib::Server theirs;
-        theirs.Get("/game/kirikaze/GameResult.asp",
-                   [](auto&, auto& res) { res.set_content("", "text/html"); });
-        const auto taken = static_cast<uint16_t>(theirs.bind_to_any_port("127.0.0.1"));
-        std::thread serving([&] { theirs.listen_after_bind(); });
-        EXPECT_TRUE(launcher.ServeLocally("kirikaze-scored", taken));
-        EXPECT_TRUE(OurServers().empty());
-        theirs.stop();
-        serving.join();
-
+        {
+            kztest::LoopbackServer theirs;
+            theirs.Start();
+            EXPECT_TRUE(launcher.ServeLocally("kirikaze-scored", theirs.port));
+            EXPECT_TRUE(OurServers().empty());
+        }
         EXPECT_FALSE(launcher.ServeLocally("kirikaze-nowhere", FreePort())) << "none beside";
         ASSERT_TRUE(launcher.ServeLocally("kirikaze-scored", port));
     }
