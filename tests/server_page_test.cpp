@@ -67,6 +67,44 @@ TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
     EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|9999"}));
 }
 
+// English for visitors who prefer it to Japanese, with the same table.
+TEST_P(ScoreServerTest, ResultPageInTheVisitorsLanguage) {
+    struct Visitor {
+        const char* accept;
+        const char* lang;
+        const char* easy;
+        const char* empty;
+        const char* rankColumn;
+    };
+    const Visitor visitors[] = {
+        {"", "ja", "<h2>イージー</h2>", "まだ記録がありません。", ">順位<"},
+        {"en-GB,en;q=0.9,ja;q=0.8", "en", "<h2>Easy</h2>", "No results yet.", ">Rank<"},
+        {"fr, en;q=0.5", "en", "<h2>Easy</h2>", "No results yet.", ">Rank<"},
+        {"ja, en;q=0.9", "ja", "<h2>イージー</h2>", "まだ記録がありません。", ">順位<"},
+    };
+    ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Spain", "a", 2, 3))->status, 200);
+    std::vector<std::string> table;
+    for (const Visitor& v : visitors) {
+        SCOPED_TRACE(v.accept);
+        httplib::Client client("127.0.0.1", m_server.Port());
+        auto res = client.Get(std::string(scored::ScoreServer::kResultPath),
+                              {{"Accept-Language", v.accept}});
+        ASSERT_TRUE(res);
+        const std::string& page = res->body;
+        EXPECT_NE(Find(page, "<html lang=\"" + std::string(v.lang) + "\">"), std::string::npos);
+        size_t easy = Find(page, v.easy);
+        ASSERT_NE(easy, std::string::npos) << page;
+        size_t empty = Find(page, v.empty);
+        EXPECT_GT(empty, easy);
+        EXPECT_LT(empty, page.find("<h2>", easy + 1));
+        EXPECT_NE(Find(page, v.rankColumn), std::string::npos);
+        auto rows = Rows(page, 0, std::string::npos);
+        EXPECT_EQ(rows, table.empty() ? rows : table);
+        table = rows;
+    }
+    EXPECT_EQ(table, std::vector<std::string>{"1|a|Spain|3"});
+}
+
 TEST_P(ScoreServerTest, ResultPageShowsOnlyTheBestFiftyOfALevel) {
     scored::Submission s{"Japan", "", 1, 0};
     std::string error;
