@@ -35,27 +35,23 @@ public:
     StoppableCluster() {
         // The database runs as another user, who must reach its folder.
         chmod(m_dir.Path().c_str(), 0755);
-        auto started = scored::ScoredProcess::Run("/bin/bash",
-                                                  {m_script, "start", m_dir.Path() + "/pg"}, 60000);
-        if (started.exitCode == 0) {
-            url = started.output.substr(0, started.output.find('\n'));
-        } else {
-            why = "PostgreSQL cannot be had here: " + started.output;
-        }
+        auto started = Script("start", 60000);
+        url = started.exitCode == 0 ? started.output.substr(0, started.output.find('\n')) : "";
+        why = "PostgreSQL cannot be had here: " + started.output;
     }
-    ~StoppableCluster() {
-        scored::ScoredProcess::Run("/bin/bash", {m_script, "stop", m_dir.Path() + "/pg"});
-    }
-    void Freeze(bool frozen) {
-        scored::ScoredProcess::Run("/bin/bash",
-                                   {m_script, frozen ? "freeze" : "thaw", m_dir.Path() + "/pg"});
-    }
+    ~StoppableCluster() { Script("stop"); }
+    void Freeze(bool frozen) { Script(frozen ? "freeze" : "thaw"); }
     std::string url;
     std::string why;
 
 private:
+    scored::ScoredProcess::Finished Script(const char* command, int timeoutMs = 10000) {
+        return scored::ScoredProcess::Run(
+            "/bin/bash",
+            {KZ_SOURCE_DIR "/scripts/postgres-for-tests", command, m_dir.Path() + "/pg"},
+            timeoutMs);
+    }
     server_test::TempDir m_dir;
-    std::string m_script = KZ_SOURCE_DIR "/scripts/postgres-for-tests";
 };
 
 int StatusWithin(int port, const std::string& target, int seconds) {
