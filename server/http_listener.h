@@ -28,7 +28,7 @@ public:
     struct Settings {
         HttpLimits limits;
         std::chrono::milliseconds requestTimeout{5000}; // first byte to last of a request
-        std::chrono::milliseconds writeTimeout{5000};   // answer ready to answer taken
+        std::chrono::milliseconds writeTimeout{5000};   // answer ready to its last byte taken
         std::chrono::milliseconds idleTimeout{HttpResponse::kKeepAliveSeconds * 1000};
         size_t maxConnections = 256;
         // Per client address (an IPv6 network's /64); 0 for no cap, as
