@@ -19,8 +19,6 @@ public:
     static std::unique_ptr<PostgresStore> Open(const std::string& url, std::string& error);
     ~PostgresStore() override;
 
-    using ScoreStore::Add;
-    using ScoreStore::Best;
     std::optional<Standing> Add(const Submission& result, std::string& error,
                                 Clock::time_point by) override;
     std::optional<std::vector<StoredResult>> Best(int level, int limit, std::string& error,

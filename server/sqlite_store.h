@@ -16,8 +16,6 @@ public:
     static std::unique_ptr<SqliteStore> Open(const std::string& path, std::string& error);
     ~SqliteStore() override;
 
-    using ScoreStore::Add;
-    using ScoreStore::Best;
     // The file is on a local disk: `by` only refuses results that waited past it.
     std::optional<Standing> Add(const Submission& result, std::string& error,
                                 Clock::time_point by) override;
