@@ -25,6 +25,13 @@ const AnswerTexts kJapanese{
     "モードは 0 だけです。",
     "レベルは 1 から 3 です。",
     "スコアは 0 から 9999 です。",
+    "ja",
+    "キリカゼ ネット記録",
+    "ミスの少ない順です。ミスの数が同じときは先に送られた記録が上になります。",
+    {"順位", "名前", "地域", "ミス", "日時 (UTC)"},
+    "まだ記録がありません。",
+    "(名無し)",
+    "記録を読み込めませんでした。しばらくしてから開き直してください。",
 };
 
 const AnswerTexts kEnglish{
@@ -46,6 +53,13 @@ const AnswerTexts kEnglish{
     "The mode can only be 0.",
     "The level is 1 to 3.",
     "The score is 0 to 9999.",
+    "en",
+    "Kirikaze online scores",
+    "Fewest mistakes first; of equal mistakes, the result sent first comes first.",
+    {"Rank", "Name", "Area", "Mistakes", "Date (UTC)"},
+    "No results yet.",
+    "(no name)",
+    "The results could not be read. Please open the page again in a while.",
 };
 
 std::string_view Trimmed(std::string_view s) {

@@ -5,9 +5,10 @@
 
 namespace scored {
 
-// What the server says to the player, in the language the request asks for
-// (Accept-Language): Japanese, the game's own, unless English is preferred.
-// Only the words change; the markers and the rest of the answer stay.
+// What the server says to the player and shows the visitor, in the language
+// the request asks for (Accept-Language): Japanese, the game's own, unless
+// English is preferred. Only the words change; the markers, the tables and
+// the rest of the page stay.
 struct AnswerTexts {
     std::string_view stored;
     std::string_view notStored;
@@ -29,6 +30,16 @@ struct AnswerTexts {
     std::string_view modeRange;
     std::string_view levelRange;
     std::string_view scoreRange;
+    // The results page: its lang attribute, title, the line on its order,
+    // the columns' names, a level without results, a player without a name,
+    // and the page shown when the results cannot be read.
+    std::string_view lang;
+    std::string_view pageTitle;
+    std::string_view pageOrder;
+    std::array<std::string_view, 5> columns;
+    std::string_view noResults;
+    std::string_view unnamed;
+    std::string_view unreadable;
 
     static const AnswerTexts& Japanese();
     // For the value of a request's Accept-Language header ("" when none):

@@ -1,5 +1,7 @@
 #include "server/batch_writer.h"
 
+#include <algorithm>
+
 namespace scored {
 
 BatchWriter::BatchWriter(StoreBatch store)
@@ -14,8 +16,9 @@ BatchWriter::~BatchWriter() {
     m_thread.join();
 }
 
-std::optional<Standing> BatchWriter::Add(const Submission& result, std::string& error) {
-    Pending pending{result, std::nullopt, {}};
+std::optional<Standing> BatchWriter::Add(const Submission& result, std::string& error,
+                                         ScoreStore::Clock::time_point by) {
+    Pending pending{result, by, std::nullopt, {}};
     std::unique_lock<std::mutex> hold(m_lock);
     m_queue.push_back(&pending);
     m_queued.notify_one();
@@ -34,7 +37,19 @@ void BatchWriter::Write() {
         }
         batch.swap(m_queue);
         hold.unlock();
-        m_store(batch);
+        // Those whose answer is already owed are refused unwritten.
+        auto now = ScoreStore::Clock::now();
+        std::vector<Pending*> late;
+        std::vector<Pending*> ready;
+        auto by = ScoreStore::Clock::time_point::max();
+        for (Pending* p : batch) {
+            (p->by <= now ? late : ready).push_back(p);
+            by = p->by <= now ? by : std::min(by, p->by);
+        }
+        FailAll(late, "the database was too slow: the result waited past its time");
+        if (!ready.empty()) {
+            m_store(ready, by);
+        }
         hold.lock();
         for (Pending* p : batch) {
             p->done = true;

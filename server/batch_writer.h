@@ -16,13 +16,17 @@ class BatchWriter {
 public:
     struct Pending {
         const Submission& result;
+        ScoreStore::Clock::time_point by; // given up on after this
         std::optional<Standing> standing; // set when stored
         std::string error;                // set when not
         bool done = false;
     };
     // Stores a batch in one transaction, in order, setting each one's
-    // standing or error; on a failed commit none may keep a standing.
-    using StoreBatch = std::function<void(const std::vector<Pending*>&)>;
+    // standing or error; on a failed commit none may keep a standing. `by`
+    // is the earliest deadline of the batch: the commit must not happen
+    // after it.
+    using StoreBatch =
+        std::function<void(const std::vector<Pending*>&, ScoreStore::Clock::time_point by)>;
 
     explicit BatchWriter(StoreBatch store);
     // Writes what is waiting, then stops.
@@ -30,7 +34,8 @@ public:
     BatchWriter(const BatchWriter&) = delete;
     BatchWriter& operator=(const BatchWriter&) = delete;
 
-    std::optional<Standing> Add(const Submission& result, std::string& error);
+    std::optional<Standing> Add(const Submission& result, std::string& error,
+                                ScoreStore::Clock::time_point by);
 
     // For StoreBatch: no result of the batch is on disk.
     static void FailAll(const std::vector<Pending*>& batch, const std::string& error);

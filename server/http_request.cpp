@@ -21,6 +21,24 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+// The characters of a header's name (RFC 9110's tchar).
+bool IsTokenChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+}
+
+// Connection holds a list of options: "keep-alive, close" closes too.
+bool ListsClose(std::string_view value) {
+    while (!value.empty()) {
+        size_t comma = value.find(',');
+        if (EqualsNoCase(Trim(value.substr(0, comma)), "close")) {
+            return true;
+        }
+        value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
+    }
+    return false;
+}
+
 RequestHead::Result Refuse(int status) {
     RequestHead::Result result;
     result.outcome = RequestHead::Outcome::Refused;
@@ -86,13 +104,20 @@ RequestHead::Result RequestHead::Parse(std::string_view bytes, size_t& scanned,
     std::string_view headers = bytes.substr(lineEnd + 1, headEnd - lineEnd - 1);
     while (!headers.empty()) {
         size_t end = headers.find('\n');
-        std::string_view line = Trim(headers.substr(0, end));
+        std::string_view line = headers.substr(0, end);
         headers = end == std::string_view::npos ? std::string_view() : headers.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
         if (line.empty()) {
             continue;
         }
+        // A folded line, or a space before the colon, is read by some proxies
+        // as part of another header and by others as a header of its own:
+        // we would disagree with one of them about where a request ends.
         size_t colon = line.find(':');
-        if (colon == std::string_view::npos || colon == 0) {
+        if (colon == std::string_view::npos || colon == 0 ||
+            !std::all_of(line.begin(), line.begin() + colon, IsTokenChar)) {
             return Refuse(400);
         }
         std::string_view name = line.substr(0, colon);
@@ -110,7 +135,7 @@ RequestHead::Result RequestHead::Parse(std::string_view bytes, size_t& scanned,
         } else if (EqualsNoCase(name, "Transfer-Encoding")) {
             // No path takes a body of unknown length.
             return Refuse(411);
-        } else if (EqualsNoCase(name, "Connection") && EqualsNoCase(value, "close")) {
+        } else if (EqualsNoCase(name, "Connection") && ListsClose(value)) {
             request.keepAlive = false;
         } else if (EqualsNoCase(name, "Accept-Language")) {
             request.acceptLanguage = value;

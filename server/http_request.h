@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -19,11 +20,13 @@ struct HttpRequest {
     std::string target;
     std::string body;
     size_t contentLength = 0;
-    // Only "Connection: close" ends a connection after its answer; clients of
-    // the old server rely on that, HTTP/1.0 ones too.
+    // Only "close" among the Connection header's options ends a connection
+    // after its answer; clients of the old server rely on that, HTTP/1.0 ones too.
     bool keepAlive = true;
     // The languages the client reads, as its Accept-Language header lists them.
     std::string acceptLanguage;
+    // When it had come in whole: the time its answer is owed from.
+    std::chrono::steady_clock::time_point received;
 
     std::string_view Path() const { return std::string_view(target).substr(0, target.find('?')); }
 };

@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     if (!store) {
         return Fail(error, 1);
     }
-    scored::ScoreServer server(*store, options->minFreeBytes);
+    scored::HttpListener::Settings settings;
+    settings.maxPerAddress = options->perAddress;
+    scored::ScoreServer server(*store, options->minFreeBytes, settings);
     if (!server.Bind(options->host, options->port, error)) {
         return Fail(error, 1);
     }

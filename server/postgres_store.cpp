@@ -1,5 +1,6 @@
 #include "server/postgres_store.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <libpq-fe.h>
 #include <set>
@@ -56,8 +57,19 @@ SELECT (SELECT COALESCE(SUM(results), 0) FROM score_blocks WHERE level = $3 AND 
 FROM added, counted, blocked
 )sql";
 
+// Checked just before the commit, on the database's clock: a batch that
+// reaches it after its deadline (the database stopped and came back) fails,
+// and the commit then rolls it back. The player was told it was not stored.
+constexpr const char* kStillInTime = "SELECT 1 / (clock_timestamp() < to_timestamp($1))::int";
+
+// How long past a batch's deadline its answers may take to come back.
+constexpr auto kGrace = std::chrono::milliseconds(500);
+// Connecting at start-up, before any player waits.
+constexpr auto kStartUp = std::chrono::seconds(10);
+
 constexpr Oid kText = 25;
 constexpr Oid kInt = 23;
+constexpr Oid kFloat = 701;
 
 // A result, cleared on every way out.
 class Result {
@@ -67,7 +79,10 @@ public:
     Result(const Result&) = delete;
     Result& operator=(const Result&) = delete;
 
-    bool Ok(ExecStatusType expected) const { return PQresultStatus(m_result) == expected; }
+    bool Null() const { return m_result == nullptr; }
+    bool Ok(ExecStatusType expected) const {
+        return m_result && PQresultStatus(m_result) == expected;
+    }
     int Rows() const { return PQntuples(m_result); }
     std::string Text(int row, int column) const { return PQgetvalue(m_result, row, column); }
     long long Int(int row, int column) const {
@@ -78,36 +93,44 @@ private:
     PGresult* m_result;
 };
 
-std::string ErrorOf(PGconn* db) {
-    std::string message = PQerrorMessage(db);
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) {
-        message.pop_back();
+bool Send(PGconn* db, const char* sql, std::vector<std::string> values = {},
+          std::vector<Oid> types = {}) {
+    std::vector<const char*> pointers;
+    for (const std::string& value : values) {
+        pointers.push_back(value.c_str());
     }
-    return message;
+    return PQsendQueryParams(db, sql, static_cast<int>(values.size()), types.data(),
+                             pointers.data(), nullptr, nullptr, 0) == 1;
 }
 
-bool Exec(PGconn* db, const char* sql) {
-    Result result(PQexec(db, sql));
-    return result.Ok(PGRES_COMMAND_OK) || result.Ok(PGRES_TUPLES_OK);
+// The deadline as seconds since 1970 on the wall clock, which the database reads too.
+std::string WallClock(PostgresConnection::Clock::time_point at) {
+    auto wall = std::chrono::system_clock::now() +
+                std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                    at - PostgresConnection::Clock::now());
+    double seconds = std::chrono::duration<double>(wall.time_since_epoch()).count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
 }
 
 } // namespace
 
-// One connection of the pool, given back on every way out. A connection
-// that was lost is made again before its next use.
+// One reader of the pool, given back on every way out; none when none was
+// free by the deadline.
 class PostgresStore::Lease {
 public:
-    explicit Lease(PostgresStore& store) : m_store(store) {
+    Lease(PostgresStore& store, Clock::time_point by) : m_store(store) {
         std::unique_lock<std::mutex> hold(store.m_lock);
-        store.m_returned.wait(hold, [&store] { return !store.m_free.empty(); });
-        m_db = store.m_free.back();
-        store.m_free.pop_back();
-        hold.unlock();
-        if (PQstatus(m_db) != CONNECTION_OK) {
-            PQreset(m_db);
+        if (store.m_returned.wait_until(hold, by, [&store] { return !store.m_free.empty(); })) {
+            m_db = store.m_free.back();
+            store.m_free.pop_back();
         }
     }
     ~Lease() {
+        if (!m_db) {
+            return;
+        }
         {
             std::lock_guard<std::mutex> hold(m_store.m_lock);
             m_store.m_free.push_back(m_db);
@@ -117,123 +140,149 @@ public:
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
 
-    PGconn* get() const { return m_db; }
+    PostgresConnection* get() const { return m_db; }
 
 private:
     PostgresStore& m_store;
-    PGconn* m_db;
+    PostgresConnection* m_db = nullptr;
 };
 
 std::unique_ptr<PostgresStore> PostgresStore::Open(const std::string& url, std::string& error) {
     std::unique_ptr<PostgresStore> store(new PostgresStore());
-    for (int i = 0; i <= kReaders; ++i) {
-        PGconn* db = PQconnectdb(url.c_str());
-        store->m_all.push_back(db);
-        if (PQstatus(db) != CONNECTION_OK) {
-            error = "cannot connect to PostgreSQL: " + ErrorOf(db);
+    auto by = Clock::now() + kStartUp;
+    store->m_writer = std::make_unique<PostgresConnection>(url);
+    if (!store->m_writer->Ready(by, error)) {
+        return nullptr;
+    }
+    for (int i = 0; i < kReaders; ++i) {
+        store->m_readers.push_back(std::make_unique<PostgresConnection>(url));
+        if (!store->m_readers.back()->Ready(by, error)) {
             return nullptr;
         }
-        // Notices ("relation already exists, skipping") are no news to an operator.
-        PQsetNoticeProcessor(
-            db, [](void*, const char*) {}, nullptr);
+        store->m_free.push_back(store->m_readers.back().get());
     }
-    store->m_writer = store->m_all.front();
-    store->m_free.assign(store->m_all.begin() + 1, store->m_all.end());
-    if (!Exec(store->m_writer, kSchema)) {
-        error = "cannot make the tables in PostgreSQL: " + ErrorOf(store->m_writer);
-        Exec(store->m_writer, "ROLLBACK");
+    if (!store->m_writer->Run(kSchema, by, error)) {
+        error = "cannot make the tables in PostgreSQL: " + error;
         return nullptr;
     }
     PostgresStore* self = store.get();
     store->m_batches = std::make_unique<BatchWriter>(
-        [self](const std::vector<BatchWriter::Pending*>& batch) { self->StoreBatch(batch); });
+        [self](const std::vector<BatchWriter::Pending*>& batch, Clock::time_point by) {
+            self->StoreBatch(batch, by);
+        });
     return store;
 }
 
 PostgresStore::~PostgresStore() {
     // The writer is done before its connection closes.
     m_batches.reset();
-    for (PGconn* db : m_all) {
-        PQfinish(db);
-    }
 }
 
-std::optional<Standing> PostgresStore::Add(const Submission& result, std::string& error) {
-    return m_batches->Add(result, error);
+std::optional<Standing> PostgresStore::Add(const Submission& result, std::string& error,
+                                           Clock::time_point by) {
+    return m_batches->Add(result, error, by);
 }
 
-void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
-    PGconn* db = m_writer;
-    if (PQstatus(db) != CONNECTION_OK) {
-        PQreset(db);
+void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch,
+                               Clock::time_point by) {
+    std::string error;
+    if (!m_writer->Ready(by, error)) {
+        BatchWriter::FailAll(batch, error);
+        return;
     }
+    PGconn* db = m_writer->get();
     // Locks in level order, so two servers never wait for each other.
     std::set<int> levels;
     for (const BatchWriter::Pending* p : batch) {
         levels.insert(p->result.level);
     }
-    std::string begin = "BEGIN;";
-    for (int level : levels) {
-        begin += " SELECT pg_advisory_xact_lock(7161, " + std::to_string(level) + ");";
-    }
     // The whole batch goes out at once and its answers are read after: one
     // round trip for the batch rather than one per result.
-    bool sent = Exec(db, begin.c_str()) && PQenterPipelineMode(db) == 1;
+    bool ok = PQenterPipelineMode(db) == 1 && Send(db, "BEGIN");
+    for (int level : levels) {
+        ok = ok &&
+             Send(db, "SELECT pg_advisory_xact_lock(7161, $1)", {std::to_string(level)}, {kInt});
+    }
     for (const BatchWriter::Pending* p : batch) {
         const Submission& s = p->result;
-        std::string level = std::to_string(s.level);
-        std::string score = std::to_string(s.score);
-        const char* values[] = {s.area.c_str(), s.name.c_str(), level.c_str(), score.c_str()};
-        const int lengths[] = {static_cast<int>(s.area.size()), static_cast<int>(s.name.size()), 0,
-                               0};
-        const Oid types[] = {kText, kText, kInt, kInt};
-        sent = sent && PQsendQueryParams(db, kAdd, 4, types, values, lengths, nullptr, 0) == 1;
+        ok =
+            ok && Send(db, kAdd, {s.area, s.name, std::to_string(s.level), std::to_string(s.score)},
+                       {kText, kText, kInt, kInt});
     }
-    sent = sent && PQsendQueryParams(db, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-    bool piped = PQpipelineStatus(db) != PQ_PIPELINE_OFF;
-    bool synced = piped && PQpipelineSync(db) == 1;
-    bool ok = sent && synced;
-    for (size_t i = 0; ok && i <= batch.size(); ++i) {
-        Result answer(PQgetResult(db));
-        if (i < batch.size() && answer.Ok(PGRES_TUPLES_OK) && answer.Rows() == 1) {
-            batch[i]->standing =
+    ok = ok && Send(db, kStillInTime, {WallClock(by)}, {kFloat}) && Send(db, "COMMIT") &&
+         PQpipelineSync(db) == 1 && m_writer->Flush(by);
+
+    // Each query's answer, then a null one; the sync's answer last.
+    const size_t first = 1 + levels.size();
+    const size_t queries = first + batch.size() + 2;
+    bool late = false;
+    for (size_t q = 0; ok && q < queries; ++q) {
+        Result answer(m_writer->Next(by + kGrace, late));
+        Result end(m_writer->Next(by + kGrace, late));
+        bool add = q >= first && q < first + batch.size();
+        ok = end.Null() && !late &&
+             answer.Ok(q == 0 || q == queries - 1 ? PGRES_COMMAND_OK : PGRES_TUPLES_OK);
+        if (ok && add && answer.Rows() == 1) {
+            batch[q - first]->standing =
                 Standing{static_cast<int>(answer.Int(0, 0)), static_cast<int>(answer.Int(0, 1))};
         }
-        ok = i < batch.size() ? batch[i]->standing.has_value() : answer.Ok(PGRES_COMMAND_OK);
-        // Each query's answers end with a null one.
-        Result end(PQgetResult(db));
-    }
-    std::string error = ok ? "" : ErrorOf(db);
-    // What is left up to the sync (the queries skipped after a failure) is dropped.
-    while (synced) {
-        PGresult* rest = PQgetResult(db);
-        if (!rest && PQstatus(db) != CONNECTION_OK) {
-            break;
+        ok = ok && (!add || batch[q - first]->standing);
+        if (!ok && q == queries - 2) {
+            error = "PostgreSQL answered too late: the batch was not stored";
         }
-        synced = !rest || PQresultStatus(rest) != PGRES_PIPELINE_SYNC;
-        PQclear(rest);
     }
-    if (piped) {
-        PQexitPipelineMode(db);
+    if (ok) {
+        // Committed: whatever comes of the rest, the standings hold.
+        Result sync(m_writer->Next(by + kGrace, late));
+        if (!sync.Ok(PGRES_PIPELINE_SYNC) || PQexitPipelineMode(db) != 1) {
+            m_writer->Drop();
+        }
+        return;
     }
-    if (!ok) {
-        // Nothing of the batch is on disk: no result of it may be claimed.
-        Exec(db, "ROLLBACK");
-        BatchWriter::FailAll(batch, error);
+    // Nothing of the batch is on disk: no result of it may be claimed. The
+    // connection goes with it, rolling back whatever it still held.
+    if (error.empty()) {
+        error = late ? "" : m_writer->Error();
     }
+    if (error.empty()) {
+        error = "PostgreSQL did not answer in time";
+    }
+    m_writer->Drop();
+    BatchWriter::FailAll(batch, error);
 }
 
-std::optional<std::vector<StoredResult>> PostgresStore::Best(int level, int limit) {
-    Lease lease(*this);
-    const std::string levelText = std::to_string(level);
-    const std::string limitText = std::to_string(limit);
-    const char* values[] = {levelText.c_str(), limitText.c_str()};
-    const Oid types[] = {kInt, kInt};
-    Result rows(PQexecParams(lease.get(),
-                             "SELECT name, area, score, to_char(created, 'YYYY-MM-DD HH24:MI:SS') "
-                             "FROM results WHERE level = $1 ORDER BY score, id LIMIT $2",
-                             2, types, values, nullptr, nullptr, 0));
-    if (!rows.Ok(PGRES_TUPLES_OK)) {
+PGresult* PostgresStore::Fetch(const char* sql, std::initializer_list<std::string> ints,
+                               std::string& error, Clock::time_point by) {
+    Lease lease(*this, by);
+    PostgresConnection* reader = lease.get();
+    if (!reader) {
+        error = "no connection to PostgreSQL came free in time";
+        return nullptr;
+    }
+    if (!reader->Ready(by, error)) {
+        return nullptr;
+    }
+    bool late = false;
+    std::vector<Oid> types(ints.size(), kInt);
+    PGresult* rows = Send(reader->get(), sql, ints, types) && reader->Flush(by)
+                         ? reader->Next(by, late)
+                         : nullptr;
+    Result end(rows ? reader->Next(by, late) : nullptr);
+    if (rows && PQresultStatus(rows) == PGRES_TUPLES_OK && end.Null() && !late) {
+        return rows;
+    }
+    PQclear(rows);
+    error = late ? "PostgreSQL did not answer in time" : reader->Error();
+    reader->Drop();
+    return nullptr;
+}
+
+std::optional<std::vector<StoredResult>>
+PostgresStore::Best(int level, int limit, std::string& error, Clock::time_point by) {
+    Result rows(Fetch("SELECT name, area, score, to_char(created, 'YYYY-MM-DD HH24:MI:SS') "
+                      "FROM results WHERE level = $1 ORDER BY score, id LIMIT $2",
+                      {std::to_string(level), std::to_string(limit)}, error, by));
+    if (rows.Null()) {
         return std::nullopt;
     }
     std::vector<StoredResult> best;
@@ -245,9 +294,9 @@ std::optional<std::vector<StoredResult>> PostgresStore::Best(int level, int limi
 }
 
 std::optional<int64_t> PostgresStore::Count() {
-    Lease lease(*this);
-    Result count(PQexec(lease.get(), "SELECT COUNT(*) FROM results"));
-    if (!count.Ok(PGRES_TUPLES_OK) || count.Rows() != 1) {
+    std::string error;
+    Result count(Fetch("SELECT COUNT(*) FROM results", {}, error, Clock::now() + kPatience));
+    if (count.Null() || count.Rows() != 1) {
         return std::nullopt;
     }
     return count.Int(0, 0);

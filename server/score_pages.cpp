@@ -6,33 +6,35 @@
 namespace scored {
 namespace {
 
-constexpr std::string_view kPageHead = R"(<!DOCTYPE html>
-<html lang="ja">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>キリカゼ ネット記録</title>
-<style>
+constexpr std::string_view kStyle = R"(<style>
 body { font-family: sans-serif; margin: 1em auto; max-width: 48em; padding: 0 1em; }
 table { border-collapse: collapse; margin-bottom: 2em; width: 100%; }
 th, td { border: 1px solid #888; padding: 0.3em 0.6em; text-align: left; }
 td.number { text-align: right; }
 </style>
-</head>
-<body>
-<h1>キリカゼ ネット記録</h1>
 )";
 
 constexpr std::string_view kPageFoot = "</body>\n</html>\n";
 
-void AppendTable(std::string& page, const std::vector<StoredResult>& rows) {
+std::string PageHead(const AnswerTexts& texts) {
+    const std::string title(texts.pageTitle);
+    return "<!DOCTYPE html>\n<html lang=\"" + std::string(texts.lang) +
+           "\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+           title + "</title>\n" + std::string(kStyle) + "</head>\n<body>\n<h1>" + title + "</h1>\n";
+}
+
+void AppendTable(std::string& page, const std::vector<StoredResult>& rows,
+                 const AnswerTexts& texts) {
     if (rows.empty()) {
-        page += "<p>まだ記録がありません。</p>\n";
+        page += "<p>" + std::string(texts.noResults) + "</p>\n";
         return;
     }
-    page += "<table>\n<thead><tr><th scope=\"col\">順位</th><th scope=\"col\">名前</th>"
-            "<th scope=\"col\">地域</th><th scope=\"col\">ミス</th>"
-            "<th scope=\"col\">日時 (UTC)</th></tr></thead>\n<tbody>\n";
+    page += "<table>\n<thead><tr>";
+    for (std::string_view column : texts.columns) {
+        page += "<th scope=\"col\">" + std::string(column) + "</th>";
+    }
+    page += "</tr></thead>\n<tbody>\n";
     int rank = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         const StoredResult& row = rows[i];
@@ -40,7 +42,8 @@ void AppendTable(std::string& page, const std::vector<StoredResult>& rows) {
         if (i == 0 || row.score != rows[i - 1].score) {
             rank = static_cast<int>(i) + 1;
         }
-        std::string name = row.name.empty() ? "(名無し)" : ScorePages::EscapeHtml(row.name);
+        std::string name =
+            row.name.empty() ? std::string(texts.unnamed) : ScorePages::EscapeHtml(row.name);
         page += "<tr><td class=\"number\">" + std::to_string(rank) + "</td><td>" + name +
                 "</td><td>" + ScorePages::EscapeHtml(row.area) + "</td><td class=\"number\">" +
                 std::to_string(row.score) + "</td><td>" + ScorePages::EscapeHtml(row.when) +
@@ -63,20 +66,19 @@ std::string ScorePages::Answer(const std::vector<std::string>& lines) {
     return Cp932::FromUtf8(page).value_or("");
 }
 
-std::string ScorePages::ResultPage(const std::array<std::vector<StoredResult>, 3>& best) {
-    std::string page(kPageHead);
-    page += "<p>ミスの少ない順です。ミスの数が同じときは先に送られた記録が上になります。</p>\n";
+std::string ScorePages::ResultPage(const std::array<std::vector<StoredResult>, 3>& best,
+                                   const AnswerTexts& texts) {
+    std::string page = PageHead(texts) + "<p>" + std::string(texts.pageOrder) + "</p>\n";
     for (int level = 1; level <= 3; ++level) {
-        page += "<h2>" + std::string(LevelName(level)) + "</h2>\n";
-        AppendTable(page, best[level - 1]);
+        page += "<h2>" + std::string(texts.levelNames[level - 1]) + "</h2>\n";
+        AppendTable(page, best[level - 1], texts);
     }
     page += kPageFoot;
     return page;
 }
 
-std::string ScorePages::UnavailablePage() {
-    return std::string(kPageHead) +
-           "<p>記録を読み込めませんでした。しばらくしてから開き直してください。</p>\n" +
+std::string ScorePages::UnavailablePage(const AnswerTexts& texts) {
+    return PageHead(texts) + "<p>" + std::string(texts.unreadable) + "</p>\n" +
            std::string(kPageFoot);
 }
 
@@ -105,11 +107,6 @@ std::string ScorePages::EscapeHtml(std::string_view text) {
         }
     }
     return out;
-}
-
-std::string_view ScorePages::LevelName(int level) {
-    return level >= 1 && level <= 3 ? AnswerTexts::Japanese().levelNames[level - 1]
-                                    : std::string_view();
 }
 
 } // namespace scored

@@ -1,4 +1,5 @@
 #pragma once
+#include "server/answer_texts.h"
 #include "server/score_store.h"
 
 #include <array>
@@ -16,17 +17,15 @@ public:
     // each marker inside an HTML comment so it never starts its line.
     static std::string Answer(const std::vector<std::string>& lines);
 
-    // The score table for the browser, in UTF-8: the best results of each
-    // level, levels 1 to 3 in order.
-    static std::string ResultPage(const std::array<std::vector<StoredResult>, 3>& best);
+    // The score table for the browser, in UTF-8 and the texts' language:
+    // the best results of each level, levels 1 to 3 in order.
+    static std::string ResultPage(const std::array<std::vector<StoredResult>, 3>& best,
+                                  const AnswerTexts& texts);
 
     // The page shown when the results cannot be read.
-    static std::string UnavailablePage();
+    static std::string UnavailablePage(const AnswerTexts& texts);
 
     static std::string EscapeHtml(std::string_view text);
-
-    // "イージー", "ノーマル", "ハード" for levels 1 to 3.
-    static std::string_view LevelName(int level);
 };
 
 } // namespace scored

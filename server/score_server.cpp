@@ -29,13 +29,15 @@ Reply Unstored(const AnswerTexts& texts, std::string_view why) {
 
 ScoreServer::ScoreServer(ScoreStore& store, uint64_t minFreeBytes, HttpListener::Settings settings)
     : m_store(store), m_minFree(minFreeBytes),
-      m_http(settings, [this](const HttpRequest& request) { return Route(request); }) {}
+      m_http(
+          settings, [this](const HttpRequest& request) { return Serve(request); },
+          [this](const HttpRequest& request) { return Screen(request); }) {}
 
 bool ScoreServer::Bind(const std::string& host, int port, std::string& error) {
     return m_http.Bind(host, port, error);
 }
 
-HttpResponse ScoreServer::Route(const HttpRequest& request) {
+std::optional<HttpResponse> ScoreServer::Screen(const HttpRequest& request) {
     std::string_view path = request.Path();
     bool submit = path == kSubmitPath;
     bool results = path == kResultPath;
@@ -56,11 +58,34 @@ HttpResponse ScoreServer::Route(const HttpRequest& request) {
         response.headers = {{"Allow", "GET"}};
         return response;
     }
-    Reply reply =
-        submit ? Submit(QueryString::Of(request.target), request.acceptLanguage) : Results();
+    if (submit) {
+        const AnswerTexts& texts = AnswerTexts::For(request.acceptLanguage);
+        auto checked = Submission::FromQuery(QueryString::Of(request.target), texts);
+        if (auto* refusal = std::get_if<Refusal>(&checked)) {
+            return Wrap({400, kAnswerType,
+                         ScorePages::Answer({std::string(texts.notStored), refusal->reason})},
+                        false);
+        }
+    }
+    return std::nullopt;
+}
+
+HttpResponse ScoreServer::Serve(const HttpRequest& request) {
+    const AnswerTexts& texts = AnswerTexts::For(request.acceptLanguage);
+    auto by = request.received + ScoreStore::kPatience;
+    if (request.Path() == kResultPath) {
+        return Wrap(Results(texts, by), true);
+    }
+    // Screened: a submission that reaches a worker holds a valid result.
+    auto checked = Submission::FromQuery(QueryString::Of(request.target), texts);
+    return Wrap(Submit(std::get<Submission>(checked), texts, by), false);
+}
+
+HttpResponse ScoreServer::Wrap(Reply reply, bool resultPage) {
+    HttpResponse response;
     response.status = reply.status;
     response.headers = {{"Cache-Control", "no-store"}, {"Content-Type", reply.contentType}};
-    if (results) {
+    if (resultPage) {
         response.headers.emplace_back("Content-Security-Policy",
                                       "default-src 'none'; style-src 'unsafe-inline'");
     }
@@ -90,36 +115,34 @@ bool ScoreServer::RoomOnDisk() {
     return !full;
 }
 
-Reply ScoreServer::Submit(std::string_view query, std::string_view acceptLanguage) {
-    const AnswerTexts& texts = AnswerTexts::For(acceptLanguage);
-    std::variant<Submission, Refusal> checked = Submission::FromQuery(query, texts);
-    if (auto* refusal = std::get_if<Refusal>(&checked)) {
-        return {400, kAnswerType,
-                ScorePages::Answer({std::string(texts.notStored), refusal->reason})};
-    }
+Reply ScoreServer::Submit(const Submission& submission, const AnswerTexts& texts,
+                          ScoreStore::Clock::time_point by) {
     if (!RoomOnDisk()) {
         return Unstored(texts, texts.diskFull);
     }
-    const Submission& submission = std::get<Submission>(checked);
     std::string error;
-    std::optional<Standing> standing = m_store.Add(submission, error);
+    std::optional<Standing> standing = m_store.Add(submission, error, by);
     if (!standing) {
-        std::fprintf(stderr, "kirikaze-scored: cannot store a result: %s\n", error.c_str());
+        m_storeLog.Failed("cannot store a result: " + error);
         return Unstored(texts, texts.notSaved);
     }
+    m_storeLog.Recovered("the database answers again");
     return {200, kAnswerType, ScorePages::Answer(StoredLines(submission, *standing, texts))};
 }
 
-Reply ScoreServer::Results() {
+Reply ScoreServer::Results(const AnswerTexts& texts, ScoreStore::Clock::time_point by) {
     std::array<std::vector<StoredResult>, 3> best;
     for (int level = 1; level <= 3; ++level) {
-        auto rows = m_store.Best(level, kBestPerLevel);
+        std::string error;
+        auto rows = m_store.Best(level, kBestPerLevel, error, by);
         if (!rows) {
-            return {503, kPageType, ScorePages::UnavailablePage()};
+            m_storeLog.Failed("cannot read the results: " + error);
+            return {503, kPageType, ScorePages::UnavailablePage(texts)};
         }
         best[level - 1] = std::move(*rows);
     }
-    return {200, kPageType, ScorePages::ResultPage(best)};
+    m_storeLog.Recovered("the database answers again");
+    return {200, kPageType, ScorePages::ResultPage(best, texts)};
 }
 
 } // namespace scored

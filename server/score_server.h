@@ -1,10 +1,14 @@
 #pragma once
+#include "server/answer_texts.h"
 #include "server/http_listener.h"
+#include "server/log_throttle.h"
 #include "server/score_store.h"
+#include "server/submission.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,18 +47,24 @@ public:
     void Stop() { m_http.Stop(); }
     bool IsRunning() const { return m_http.IsRunning(); }
 
-    // The replies themselves, apart from the transport. acceptLanguage: the
-    // request's header, which chooses the language of the answer's words.
-    Reply Submit(std::string_view query, std::string_view acceptLanguage = "");
-    Reply Results();
-
 private:
-    HttpResponse Route(const HttpRequest& request);
+    // What needs no storage, answered on the reading thread at once: other
+    // paths and methods, and submissions refused for what they hold.
+    std::optional<HttpResponse> Screen(const HttpRequest& request);
+    // The rest, on a worker: what the player is owed within kPatience of
+    // the request.
+    HttpResponse Serve(const HttpRequest& request);
+    HttpResponse Wrap(Reply reply, bool resultPage);
+    Reply Submit(const Submission& submission, const AnswerTexts& texts,
+                 ScoreStore::Clock::time_point by);
+    Reply Results(const AnswerTexts& texts, ScoreStore::Clock::time_point by);
     bool RoomOnDisk();
 
     ScoreStore& m_store;
     uint64_t m_minFree;
     std::atomic<bool> m_full{false};
+    // A database that is away is said once, then counted.
+    LogThrottle m_storeLog;
     HttpListener m_http;
 };
 

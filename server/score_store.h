@@ -1,6 +1,7 @@
 #pragma once
 #include "server/submission.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -48,14 +49,30 @@ INSERT INTO score_blocks SELECT level, score / 100, SUM(results) FROM score_coun
     GROUP BY level, score / 100;
 )sql";
 
+    using Clock = std::chrono::steady_clock;
+    // How long a caller that names no deadline lets the database take.
+    static constexpr std::chrono::milliseconds kPatience{3000};
+
     // Stores the result and tells where it stands; nothing, with the reason
     // in error, when it could not be stored (then nothing was stored). The
-    // cost does not grow with the number of results stored.
-    virtual std::optional<Standing> Add(const Submission& result, std::string& error) = 0;
+    // cost does not grow with the number of results stored. A database that
+    // has not answered by `by` is given up on, and what it was given then is
+    // never stored later.
+    virtual std::optional<Standing> Add(const Submission& result, std::string& error,
+                                        Clock::time_point by) = 0;
+    std::optional<Standing> Add(const Submission& result, std::string& error) {
+        return Add(result, error, Clock::now() + kPatience);
+    }
 
     // The best results of a level, fewest mistakes first, earlier first
-    // among equals; nothing when the database cannot be read.
-    virtual std::optional<std::vector<StoredResult>> Best(int level, int limit) = 0;
+    // among equals; nothing, with the reason in error, when the database
+    // cannot be read by `by`.
+    virtual std::optional<std::vector<StoredResult>> Best(int level, int limit, std::string& error,
+                                                          Clock::time_point by) = 0;
+    std::optional<std::vector<StoredResult>> Best(int level, int limit) {
+        std::string error;
+        return Best(level, limit, error, Clock::now() + kPatience);
+    }
 
     // All results of all levels; nothing when the database cannot be read.
     virtual std::optional<int64_t> Count() = 0;

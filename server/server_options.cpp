@@ -6,13 +6,23 @@
 namespace scored {
 namespace {
 
-bool ParsePort(const std::string& text, int& port) {
-    if (text.empty() || text.size() > 5 ||
+// Digits only, at most max.
+bool ParseNumber(const std::string& text, uint64_t max, uint64_t& value) {
+    if (text.empty() || text.size() > 12 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return false;
     }
-    port = std::stoi(text);
-    return port <= 65535;
+    value = std::stoull(text);
+    return value <= max;
+}
+
+bool ParsePort(const std::string& text, int& port) {
+    uint64_t value = 0;
+    if (!ParseNumber(text, 65535, value)) {
+        return false;
+    }
+    port = static_cast<int>(value);
+    return true;
 }
 
 // HOST:PORT, with an IPv6 host in brackets: [::1]:8765.
@@ -74,7 +84,7 @@ std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>
             options.help = true;
             continue;
         }
-        if (arg != "--listen" && arg != "--db" && arg != "--min-free") {
+        if (arg != "--listen" && arg != "--db" && arg != "--min-free" && arg != "--per-address") {
             error = "unknown argument \"" + args[i] + "\"";
             return std::nullopt;
         }
@@ -91,6 +101,14 @@ std::optional<ServerOptions> ServerOptions::Parse(const std::vector<std::string>
         if (arg == "--min-free" && !ParseSize(value, options.minFreeBytes)) {
             error = "--min-free wants a size such as 1G or 500M, not \"" + value + "\"";
             return std::nullopt;
+        }
+        uint64_t count = 0;
+        if (arg == "--per-address" && !ParseNumber(value, 65535, count)) {
+            error = "--per-address wants a number of connections such as 32, not \"" + value + "\"";
+            return std::nullopt;
+        }
+        if (arg == "--per-address") {
+            options.perAddress = count;
         }
         if (arg == "--db") {
             if (value.empty()) {

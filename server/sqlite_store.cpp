@@ -194,8 +194,9 @@ std::unique_ptr<SqliteStore> SqliteStore::Open(const std::string& path, std::str
 
 SqliteStore::SqliteStore(sqlite3* writer, sqlite3* reader, std::string folder)
     : m_writer(writer), m_reader(reader), m_folder(std::move(folder)),
-      m_batches(std::make_unique<BatchWriter>(
-          [this](const std::vector<BatchWriter::Pending*>& batch) { StoreBatch(batch); })) {}
+      m_batches(
+          std::make_unique<BatchWriter>([this](const std::vector<BatchWriter::Pending*>& batch,
+                                               Clock::time_point) { StoreBatch(batch); })) {}
 
 SqliteStore::~SqliteStore() {
     // The writer is done before its connection closes.
@@ -204,8 +205,9 @@ SqliteStore::~SqliteStore() {
     sqlite3_close_v2(m_writer);
 }
 
-std::optional<Standing> SqliteStore::Add(const Submission& result, std::string& error) {
-    return m_batches->Add(result, error);
+std::optional<Standing> SqliteStore::Add(const Submission& result, std::string& error,
+                                         Clock::time_point by) {
+    return m_batches->Add(result, error, by);
 }
 
 void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
@@ -248,11 +250,13 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
     BatchWriter::FailAll(batch, error);
 }
 
-std::optional<std::vector<StoredResult>> SqliteStore::Best(int level, int limit) {
+std::optional<std::vector<StoredResult>> SqliteStore::Best(int level, int limit, std::string& error,
+                                                           Clock::time_point) {
     std::lock_guard<std::mutex> hold(m_readLock);
     Statement query(m_reader, "SELECT name, area, score, created FROM results WHERE level = ? "
                               "ORDER BY score, id LIMIT ?");
     if (!query.Ok() || !query.Bind(1, level) || !query.Bind(2, limit)) {
+        error = ErrorOf(m_reader);
         return std::nullopt;
     }
     std::vector<StoredResult> best;
@@ -262,6 +266,7 @@ std::optional<std::vector<StoredResult>> SqliteStore::Best(int level, int limit)
             {query.Text(0), query.Text(1), static_cast<int>(query.Int(2)), query.Text(3)});
     }
     if (rc != SQLITE_DONE) {
+        error = ErrorOf(m_reader);
         return std::nullopt;
     }
     return best;

@@ -16,8 +16,11 @@ public:
     static std::unique_ptr<SqliteStore> Open(const std::string& path, std::string& error);
     ~SqliteStore() override;
 
-    std::optional<Standing> Add(const Submission& result, std::string& error) override;
-    std::optional<std::vector<StoredResult>> Best(int level, int limit) override;
+    // The file is on a local disk: `by` only refuses results that waited past it.
+    std::optional<Standing> Add(const Submission& result, std::string& error,
+                                Clock::time_point by) override;
+    std::optional<std::vector<StoredResult>> Best(int level, int limit, std::string& error,
+                                                  Clock::time_point by) override;
     std::optional<int64_t> Count() override;
     std::optional<uint64_t> FreeBytes() override;
 

@@ -20,6 +20,7 @@
 #include <libpq-fe.h>
 #include <memory>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sqlite3.h>
 #include <string>
@@ -220,9 +221,17 @@ protected:
 };
 
 // A connection to 127.0.0.1:port, from the loopback address `from` when
-// given (every 127.x.y.z is this machine), or -1.
-inline int Connect(int port, const char* from = nullptr) {
+// given (every 127.x.y.z is this machine), or -1. A narrow one is a client
+// on a real network: Ethernet's segments, and a receive buffer of 1 KiB
+// that fills at once when it reads nothing.
+inline int Connect(int port, const char* from = nullptr, bool narrow = false) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int buffer = 1024;
+    int segment = 1448;
+    if (narrow) {
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+        setsockopt(fd, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     if (from && (inet_pton(AF_INET, from, &addr.sin_addr) != 1 ||
@@ -260,6 +269,19 @@ inline std::string ReadAll(int fd, int timeoutMs) {
         }
     }
     return got;
+}
+
+// Whether the server ends the connection within timeoutMs, whatever it
+// sends before.
+inline bool HangsUp(int fd, int timeoutMs) {
+    char buffer[8192];
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline && Readable(fd, timeoutMs)) {
+        if (recv(fd, buffer, sizeof buffer, 0) <= 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The status of an HTTP answer, 0 when there is none.

@@ -41,6 +41,8 @@ std::vector<std::string> Rows(const std::string& page, size_t from, size_t to) {
     return rows;
 }
 
+// The same table for every visitor; its words in English for those who
+// prefer English to Japanese.
 TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
     struct Sent {
         const char* name;
@@ -53,18 +55,55 @@ TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
             m_server.Submit(server_test::SubmitQuery("Spain", s.name, s.level, s.score))->status,
             200);
     }
-    std::string page = m_server.ResultPage();
-    size_t easy = Find(page, "<h2>イージー</h2>");
-    size_t normal = Find(page, "<h2>ノーマル</h2>");
-    size_t hard = Find(page, "<h2>ハード</h2>");
-    ASSERT_LT(easy, normal);
-    ASSERT_LT(normal, hard);
-    ASSERT_NE(hard, std::string::npos);
-    EXPECT_NE(page.substr(easy, normal - easy).find("まだ記録がありません。"), std::string::npos);
-    EXPECT_EQ(Rows(page, normal, hard),
-              (std::vector<std::string>{"1|(名無し)|Spain|0", "2|a|Spain|1", "2|b|Spain|1",
-                                        "4|c|Spain|4"}));
-    EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|9999"}));
+    struct Visitor {
+        const char* accept;
+        const char* lang;
+        std::array<const char*, 3> levels;
+        const char* empty;
+        const char* unnamed;
+        const char* rankColumn;
+    };
+    const Visitor visitors[] = {
+        {"",
+         "ja",
+         {"イージー", "ノーマル", "ハード"},
+         "まだ記録がありません。",
+         "(名無し)",
+         "順位"},
+        {"ja, en;q=0.9",
+         "ja",
+         {"イージー", "ノーマル", "ハード"},
+         "まだ記録がありません。",
+         "(名無し)",
+         "順位"},
+        {"fr, en-GB;q=0.9, ja;q=0.8",
+         "en",
+         {"Easy", "Normal", "Hard"},
+         "No results yet.",
+         "(no name)",
+         "Rank"},
+    };
+    for (const Visitor& v : visitors) {
+        SCOPED_TRACE(v.accept);
+        httplib::Client client("127.0.0.1", m_server.Port());
+        auto res = client.Get(std::string(scored::ScoreServer::kResultPath),
+                              {{"Accept-Language", v.accept}});
+        ASSERT_TRUE(res);
+        const std::string& page = res->body;
+        EXPECT_NE(Find(page, "<html lang=\"" + std::string(v.lang) + "\">"), std::string::npos);
+        EXPECT_NE(Find(page, "<th scope=\"col\">" + std::string(v.rankColumn)), std::string::npos);
+        size_t easy = Find(page, "<h2>" + std::string(v.levels[0]) + "</h2>");
+        size_t normal = Find(page, "<h2>" + std::string(v.levels[1]) + "</h2>");
+        size_t hard = Find(page, "<h2>" + std::string(v.levels[2]) + "</h2>");
+        ASSERT_LT(easy, normal);
+        ASSERT_LT(normal, hard);
+        ASSERT_NE(hard, std::string::npos);
+        EXPECT_NE(page.substr(easy, normal - easy).find(v.empty), std::string::npos);
+        EXPECT_EQ(Rows(page, normal, hard),
+                  (std::vector<std::string>{"1|" + std::string(v.unnamed) + "|Spain|0",
+                                            "2|a|Spain|1", "2|b|Spain|1", "4|c|Spain|4"}));
+        EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|9999"}));
+    }
 }
 
 TEST_P(ScoreServerTest, ResultPageShowsOnlyTheBestFiftyOfALevel) {

@@ -36,6 +36,14 @@ const RankCase kRanks[] = {
      {{3, 0}, {3, 5000}, {3, 9998}},
      {3, 9999},
      "ハードで 4 件中 4 位です。"},
+    {"many equal scores",
+     std::vector<Result>(60, {2, 100}),
+     {2, 100},
+     "ノーマルで 61 件中 1 位です。"},
+    {"after many equal scores",
+     std::vector<Result>(60, {2, 100}),
+     {2, 101},
+     "ノーマルで 61 件中 61 位です。"},
 };
 
 TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
@@ -43,9 +51,22 @@ TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
         SCOPED_TRACE(c.what);
         server_test::Scored server{Fresh()};
         server.Start();
-        for (const Result& r : c.before) {
-            ASSERT_TRUE(server.Submit(server_test::SubmitQuery("Japan", "x", r.level, r.score)));
+        // Sent four at a time, so that results also meet in one batch.
+        std::atomic<int> stored{0};
+        std::vector<std::thread> players;
+        for (int t = 0; t < 4; ++t) {
+            players.emplace_back([&, t] {
+                for (size_t i = t; i < c.before.size(); i += 4) {
+                    auto res = server.Submit(server_test::SubmitQuery(
+                        "Japan", "x", c.before[i].level, c.before[i].score));
+                    stored += res && res->status == 200;
+                }
+            });
         }
+        for (auto& player : players) {
+            player.join();
+        }
+        ASSERT_EQ(stored, static_cast<int>(c.before.size()));
         auto res =
             server.Submit(server_test::SubmitQuery("Japan", "me", c.mine.level, c.mine.score));
         ASSERT_TRUE(res);

@@ -173,9 +173,11 @@ int main(int argc, char** argv) {
                      std::chrono::duration<double>(Clock::now() - filling).count());
         scored::ScoredProcess server;
         std::string error;
-        if (!server.Start(KZ_SCORED_PATH,
-                          {"--listen", "127.0.0.1:0", "--db", db, "--min-free", "0"}, error,
-                          120000)) {
+        if (!server.Start(
+                KZ_SCORED_PATH,
+                // Every player here comes from one address.
+                {"--listen", "127.0.0.1:0", "--db", db, "--min-free", "0", "--per-address", "0"},
+                error, 120000)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             status = 1;
             break;
