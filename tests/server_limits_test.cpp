@@ -204,7 +204,7 @@ TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
         for (int i = 0; crowd.othersServed && i < 10; ++i) {
             auto start = std::chrono::steady_clock::now();
             EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
         }
         crowd.fate(fds, run.server);
         for (int fd : fds) {

@@ -72,45 +72,35 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     auto drippers = std::make_unique<Drippers>(
         m_http, 200, "GET /game/kirikaze/GameSet.asp HTTP/1.1\r\n", 300, "127.0.2.");
 
-    // Meanwhile players submit, each within its rate: a round of 400
-    // submissions from 100 addresses; a second round from other addresses
-    // when a burst of the machine's other work spoiled the first.
+    // Meanwhile players submit, each within its rate: 400 submissions from
+    // 100 addresses. Starved players would wait out the drippers' seconds; a
+    // second's bound leaves room for a busy machine without hiding that.
     constexpr int kPlayers = 100;
     constexpr int kEach = 4;
     std::atomic<int> answered{0};
-    auto round = [&](const std::string& network, int first) {
-        std::vector<double> latencyMs(kPlayers * kEach);
-        std::vector<std::thread> players;
-        for (int t = 0; t < 4; ++t) {
-            players.emplace_back([&, t] {
-                for (int n = t; n < kPlayers * kEach; n += 4) {
-                    std::string from = network + std::to_string(n / kEach + 1);
-                    auto start = std::chrono::steady_clock::now();
-                    int status = Exchange(m_http, Submission(first + n), from.c_str());
-                    answered += status == 200;
-                    std::chrono::duration<double, std::milli> took =
-                        std::chrono::steady_clock::now() - start;
-                    latencyMs[n] = took.count();
-                }
-            });
-        }
-        for (auto& t : players) {
-            t.join();
-        }
-        std::sort(latencyMs.begin(), latencyMs.end());
-        std::printf("[ latency ] p50 %.1f ms, p99 %.1f ms with 200 dripping connections\n",
-                    latencyMs[latencyMs.size() / 2], latencyMs[latencyMs.size() * 99 / 100]);
-        return latencyMs[latencyMs.size() * 99 / 100];
-    };
-    int rounds = 1;
-    double p99 = round("127.0.1.", 0);
-    if (p99 >= 100.0) {
-        p99 = round("127.0.5.", kPlayers * kEach);
-        rounds = 2;
+    std::vector<double> latencyMs(kPlayers * kEach);
+    std::vector<std::thread> players;
+    for (int t = 0; t < 4; ++t) {
+        players.emplace_back([&, t] {
+            for (int n = t; n < kPlayers * kEach; n += 4) {
+                std::string from = "127.0.1." + std::to_string(n / kEach + 1);
+                auto start = std::chrono::steady_clock::now();
+                answered += Exchange(m_http, Submission(n), from.c_str()) == 200;
+                latencyMs[n] = std::chrono::duration<double, std::milli>(
+                                   std::chrono::steady_clock::now() - start)
+                                   .count();
+            }
+        });
+    }
+    for (auto& t : players) {
+        t.join();
     }
     drippers.reset();
-    EXPECT_EQ(answered, rounds * kPlayers * kEach);
-    EXPECT_LT(p99, 100.0);
+    std::sort(latencyMs.begin(), latencyMs.end());
+    std::printf("[ latency ] p50 %.1f ms, p99 %.1f ms with 200 dripping connections\n",
+                latencyMs[latencyMs.size() / 2], latencyMs[latencyMs.size() * 99 / 100]);
+    EXPECT_EQ(answered, kPlayers * kEach);
+    EXPECT_LT(latencyMs[latencyMs.size() * 99 / 100], 1000.0);
 
     // A 1 GiB body is refused at the door.
     EXPECT_EQ(Exchange(m_http,
@@ -144,7 +134,7 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     EXPECT_EQ(page->status, 200);
     EXPECT_NE(page->body.find("p0"), std::string::npos);
 
-    EXPECT_EQ(StoredRows(m_dir.Path() + "/scores.db"), rounds * kPlayers * kEach + stored);
+    EXPECT_EQ(StoredRows(m_dir.Path() + "/scores.db"), kPlayers * kEach + stored);
 }
 
 // The unit file is one systemd accepts.
