@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace {
 
@@ -29,14 +30,14 @@ double Loudness::Biquad::Run(double x) {
 }
 
 Loudness::Loudness(int rate) : m_rate(rate) {
-    double k = std::tan(M_PI * kShelfHz / rate);
+    double k = std::tan(std::numbers::pi * kShelfHz / rate);
     const double vh = std::pow(10.0, kShelfGainDb / 20.0);
     const double vb = std::pow(vh, 0.4996667741545416);
     double a0 = 1.0 + k / kShelfQ + k * k;
     m_shelf = {(vh + vb * k / kShelfQ + k * k) / a0, 2.0 * (k * k - vh) / a0,
                (vh - vb * k / kShelfQ + k * k) / a0, 2.0 * (k * k - 1.0) / a0,
                (1.0 - k / kShelfQ + k * k) / a0};
-    k = std::tan(M_PI * kHighpassHz / rate);
+    k = std::tan(std::numbers::pi * kHighpassHz / rate);
     a0 = 1.0 + k / kHighpassQ + k * k;
     m_highpass = {1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / kHighpassQ + k * k) / a0};
 }
