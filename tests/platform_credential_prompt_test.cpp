@@ -1,9 +1,12 @@
-// The name and password prompt a server's 401 brings up, worked by the
-// keyboard: what comes back, what is drawn, and what is said aloud.
+// Our own dialogs worked by the keyboard: the name and password prompt a
+// server's 401 brings up, and the game's message boxes;
+// what comes back, what is drawn, and what is said aloud.
 #include "platform/credentials.h"
 #include "platform/headless/headless_system.h"
 #include "platform/keys.h"
+#include "platform/message_box.h"
 #include "ui/dialog_credential_prompt.h"
+#include "ui/dialog_message_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +79,37 @@ TEST(CredentialPrompt, ThePasswordIsDrawnAsMarksAndNeverSpoken) {
     EXPECT_TRUE(Contains(got.drawnAtClose, "kojiro"));
     EXPECT_TRUE(Contains(got.drawnAtClose, "●●")) << "one mark a character, Zx left";
     EXPECT_FALSE(Contains(got.drawnAtClose, "●●●"));
+}
+
+} // namespace
+
+namespace {
+
+// The game's message boxes drawn over its window as its own dialogs: caption,
+// text and OK drawn and said, and Enter or Space closing them with OK.
+TEST(MessageBox, IsDrawnAndSaidOverTheGameAndClosedByEnterOrSpace) {
+    for (int key : {VK_RETURN, VK_SPACE}) {
+        platform::headless::HeadlessSystem system;
+        ui::DialogMessageBoxes boxes(system.ScoreDialogs(), system.MessageBoxes());
+        platform::Services services = system.Installed();
+        services.messageBoxes = &boxes;
+        system.Reinstall(services);
+        system.ScoreDialogs().AddScript({Step::Key(key)});
+        platform::ShowMessageBox("sound/kin.ywv\n lol ", "キリカゼ", true);
+        const auto& shown = system.ScoreDialogs().Dialogs().at(0);
+        EXPECT_EQ(shown.title, "キリカゼ");
+        EXPECT_EQ(shown.result, ui::kDialogOk) << key;
+        std::vector<std::string> drawn;
+        for (const auto& text : shown.atClose) {
+            drawn.push_back(text.text);
+        }
+        for (const char* part : {"sound/kin.ywv", " lol ", "OK"}) {
+            EXPECT_TRUE(Contains(drawn, part)) << part;
+        }
+        EXPECT_EQ(system.Speech().Texts(),
+                  (std::vector<std::string>{"キリカゼ", "sound/kin.ywv", " lol ", "OK "}));
+        EXPECT_TRUE(system.MessageBoxes().Boxes().empty()) << "drawn, not passed on";
+    }
 }
 
 } // namespace

@@ -248,8 +248,22 @@ void DialogForm::Open() {
             m_allSelected = true;
         }
     }
-    platform::Speak(m_template.title, true);
-    platform::Speak(Describe(m_focus), false);
+    // What was being said gives way to the first of these; a message box
+    // without a caption starts with its text.
+    bool interrupt = true;
+    auto say = [&interrupt](const std::string& text) {
+        if (!text.empty()) {
+            platform::Speak(text, interrupt);
+            interrupt = false;
+        }
+    };
+    say(m_template.title);
+    for (const Control& control : m_controls) {
+        if (control.layout.spoken) {
+            say(control.text);
+        }
+    }
+    say(Describe(m_focus));
     Changed();
 }
 

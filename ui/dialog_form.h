@@ -31,6 +31,8 @@ struct DialogControl {
     // A password edit: drawn as one mark per character and never spoken,
     // only how many characters it holds.
     bool masked = false;
+    // A label said, after the title, as the dialog opens: a message's text.
+    bool spoken = false;
 };
 
 // The words a dialog speaks its controls with, in the language of its texts;
@@ -99,7 +101,8 @@ public:
 
     // The backend's calls.
     // The dialog appears: the first tab stop takes the focus unless the game
-    // gave it to another control; the title and the focused control are said.
+    // gave it to another control; the title, the spoken labels and the
+    // focused control are said.
     void Open();
     void KeyDown(int vk, KeyMods mods = {});
     // Text committed by the keyboard or the input method.

@@ -9,13 +9,14 @@
 #include "platform/speechd_speech.h"
 #include "ui/desktop_settings.h"
 #include "ui/dialog_credential_prompt.h"
+#include "ui/dialog_message_boxes.h"
 
 #include <memory>
 
 namespace platform::sdl {
 
-// The services for play: SDL video and events, the steady clock, SDL message
-// boxes, the SDL audio output and the POSIX launcher. Installs them while it lives.
+// The services for play: SDL video and events, the steady clock, message
+// boxes drawn in the game window, the SDL audio output and the POSIX launcher. Installs them while it lives.
 class SdlSystem {
 public:
     explicit SdlSystem(const ui::DesktopSettings& settings = {});
@@ -32,13 +33,16 @@ private:
     bool m_ready = false;
     SteadyClock m_clock;
     SdlWindowSystem m_windows;
-    SdlMessageBoxes m_boxes{m_windows};
+    // Before there is a window to draw in, SDL's own boxes.
+    SdlMessageBoxes m_systemBoxes{m_windows};
     PosixLauncher m_launcher;
     // Opened on the game's first CreateDevice; without a device the game is silent.
     std::unique_ptr<AudioSystem> m_audio = CreateSdlAudioSystem();
     SdlScoreDialogs m_dialogs{m_windows};
     // A server's request for a name and password is a dialog like the score's.
     ui::DialogCredentialPrompt m_credentials{m_dialogs};
+    // And so are the game's message boxes.
+    ui::DialogMessageBoxes m_boxes{m_dialogs, m_systemBoxes};
     SpeechdSpeech m_speech;
     Services m_services;
     Services m_previous;

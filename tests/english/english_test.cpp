@@ -46,8 +46,9 @@ TEST(English, TheSettingOverridesTheLocaleAndNoLocaleMeansJapanese) {
 
 // The generated pack's scenes, started anew in English (the language is
 // settled as the game starts): 1 the menu, 2 the duel at that level.
-duel_test::DuelGame& InEnglish(duel_test::DuelGame& g, int scene, int level = 1) {
-    g.dlg->m_language = text::Language::English;
+duel_test::DuelGame& InEnglish(duel_test::DuelGame& g, int scene, int level = 1,
+                               text::Language language = text::Language::English) {
+    g.dlg->m_language = language;
     std::srand(1);
     g.log.Clear();
     g.window->GetCanvas().ClearTextLog();
@@ -155,24 +156,28 @@ TEST(English, TheServerAnswersInTheLanguageAsked) {
     }
 }
 
-// Each narration is over before the next begins 5000 ms later, and every
-// line stands whole in the 732 pixel wide window.
+// Each narration, Japanese or English, is over before the next begins 5000 ms
+// later, and every line stands whole in the 732 pixel wide window.
 TEST(English, NarrationsEndWithinTheirStepsAndLinesFitTheWindow) {
-    duel_test::DuelGame g(1);
-    InEnglish(g, 2, 1);
-    std::vector<std::string> narrations;
-    for (int frame = 0; frame < 1020 && g.InDuel(); ++frame) {
-        g.Frame();
-        for (const std::string& name : g.log.Started()) {
-            if (name.rfind("\\en\\sound\\text\\", 0) != 0) {
-                continue;
+    for (const auto& [language, folder] :
+         {std::pair{text::Language::Japanese, "\\sound\\text\\"},
+          std::pair{text::Language::English, "\\en\\sound\\text\\"}}) {
+        duel_test::DuelGame g(1);
+        InEnglish(g, 2, 1, language);
+        std::vector<std::string> narrations;
+        for (int frame = 0; frame < 1020 && g.InDuel(); ++frame) {
+            g.Frame();
+            for (const std::string& name : g.log.Started()) {
+                if (name.rfind(folder, 0) != 0) {
+                    continue;
+                }
+                EXPECT_TRUE(narrations.empty() || !g.log.IsPlaying(narrations.back())) << name;
+                narrations.push_back(name);
             }
-            EXPECT_TRUE(narrations.empty() || !g.log.IsPlaying(narrations.back())) << name;
-            narrations.push_back(name);
+            g.log.Clear();
         }
-        g.log.Clear();
+        EXPECT_EQ(narrations.size(), 19u) << folder;
     }
-    EXPECT_EQ(narrations.size(), 19u);
     const platform::Font menu(400, texts::kFontFace), duel(300, texts::kFontFace);
     auto fits = [](const platform::Font& font, const char* line) {
         EXPECT_LE(10 + font.Render(line, 0xFFFFFF, 0).width, 732) << line;

@@ -55,6 +55,33 @@ int Deviation(const RenderedAudio& heard, const std::vector<float>& file,
     return worst;
 }
 
+// The voice's pitch every 10 ms where it is voiced (Hz), by normalised
+// autocorrelation over 30 ms, between 60 and 400 Hz.
+std::vector<double> Pitch(const std::vector<float>& s) {
+    const int rate = 22050, window = rate * 3 / 100, shortest = rate / 400, longest = rate / 60;
+    std::vector<double> pitch;
+    for (size_t at = 0; at + window + longest < s.size(); at += rate / 100) {
+        double best = 0.7; // below this much alike, unvoiced
+        int lag = 0;
+        for (int l = shortest; l <= longest; ++l) {
+            double xy = 0, xx = 0, yy = 0;
+            for (int i = 0; i < window; ++i) {
+                xy += s[at + i] * s[at + i + l];
+                xx += s[at + i] * s[at + i];
+                yy += s[at + i + l] * s[at + i + l];
+            }
+            if (xx > window * 1e-4 && xy / std::sqrt(xx * yy) > best) {
+                best = xy / std::sqrt(xx * yy);
+                lag = l;
+            }
+        }
+        if (lag > 0) {
+            pitch.push_back(double(rate) / lag);
+        }
+    }
+    return pitch;
+}
+
 TEST(MenuPack, ThePlayerFirstHearsTheTitleOverTheMusic) {
     PackGame g;
     const std::vector<float> title = Samples("\\sound\\maintitle.ywv");
@@ -80,6 +107,13 @@ TEST(MenuPack, ThePlayerFirstHearsTheTitleOverTheMusic) {
     EXPECT_EQ(Deviation(again, std::vector<float>(tutorial.begin() + 110, tutorial.end()), music,
                         title.size() + easy.size() + 2205 + 110),
               0);
+
+    // Said with its accent, as Japanese says it: high on イ, falling after
+    // it (a flat voice keeps one pitch; espeak's rose).
+    const std::vector<double> pitch = Pitch(easy);
+    ASSERT_GT(pitch.size(), 20u);
+    const double first = pitch[pitch.size() / 10], last = pitch[pitch.size() * 9 / 10];
+    EXPECT_GT(12 * std::log2(first / last), 4.0) << first << " Hz, then " << last << " Hz";
 }
 
 } // namespace
