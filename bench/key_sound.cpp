@@ -50,15 +50,11 @@ public:
         const pa_buffer_attr attr{~0u, ~0u, ~0u, ~0u, kChunk * sizeof(float)};
         m_pa = pa_simple_new(nullptr, "kz_bench", PA_STREAM_RECORD, "@DEFAULT_MONITOR@",
                              "key to sound", &spec, nullptr, &attr, nullptr);
-        if (m_pa) {
-            m_thread = std::thread([this] { Record(); });
-        }
+        m_thread = std::thread([this] { Record(); });
     }
     ~Monitor() {
         m_stop = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
+        m_thread.join();
         if (m_pa) {
             pa_simple_free(m_pa);
         }
@@ -89,7 +85,7 @@ public:
 private:
     void Record() {
         float chunk[kChunk];
-        while (!m_stop && pa_simple_read(m_pa, chunk, sizeof chunk, nullptr) >= 0) {
+        while (m_pa && !m_stop && pa_simple_read(m_pa, chunk, sizeof chunk, nullptr) >= 0) {
             const auto now = Clock::now();
             for (int i = 0; i < kChunk; ++i) {
                 if (std::fabs(chunk[i]) > kLoud) {
@@ -116,12 +112,12 @@ private:
     bool m_armed = false;
 };
 
-// Releases Left presses times from another thread, as X would, then closes.
 struct Heard {
     std::vector<double> sound; // seconds from the release, -1 for nothing
     std::vector<double> loop;  // the same to the program's loop
 };
 
+// Releases Left from another thread, as X would, then closes the program.
 void Presser(Monitor& monitor, double period, Heard& heard) {
     for (int i = -kWarmUp; i < kPresses; ++i) {
         const double sound = monitor.Time(
@@ -213,7 +209,7 @@ void RunGame(Monitor& monitor, uint32_t period, Heard& heard) {
     if (!dlg.Create() || !dlg.m_pSceenMenu) {
         return;
     }
-    SoundFileData voice;
+    SoundFileData voice; // the item the menu stays on
     ReadSoundFile(dlg.m_strDataDir + "\\sound\\menu\\tutorial.ywv", &voice);
     size_t lead = 0;
     while (lead + 1 < voice.samples.size() &&
@@ -270,8 +266,8 @@ void BM_KeyToSound(benchmark::State& state) {
         state.counters["added_" + name + "_ms"] = At(game.sound, q) - At(bare.sound, q);
         state.counters["loop_added_" + name + "_ms"] = At(game.loop, q) - At(bare.loop, q);
     }
-    state.counters["unheard"] = double(std::count(bare.sound.begin(), bare.sound.end(), -1.0) +
-                                       std::count(game.sound.begin(), game.sound.end(), -1.0));
+    state.counters["unheard"] = double(std::ranges::count(bare.sound, -1.0) +
+                                       std::ranges::count(game.sound, -1.0));
 }
 BENCHMARK(BM_KeyToSound)->Arg(512)->Arg(256)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond);
 
