@@ -157,10 +157,10 @@ bool SdlAudioSystem::Reopen() {
 }
 
 void SdlAudioSystem::SayFallback(const char* why) {
-    if (!m_mayFallBack) {
+    if (m_saidFallback) {
         return;
     }
-    m_mayFallBack = false;
+    m_saidFallback = true;
     std::fprintf(stderr, "kirikazeJ: the sound device %s periods of %u frames; using %u\n", why,
                  kDefaultPeriod, kFallbackPeriod);
 }

@@ -59,7 +59,8 @@ private:
     bool m_stopWatching = false;
     uint32_t m_rate = 0;
     std::atomic<uint32_t> m_period = 0; // the watcher may change it
-    bool m_mayFallBack = false; // the watcher's, once the device is open
+    bool m_mayFallBack = false; // no KZ_AUDIO_PERIOD; set before the watcher starts
+    bool m_saidFallback = false;
     mixer::UnderrunWatch m_underruns;
     std::shared_ptr<mixer::Mixer> m_mixer;
     std::shared_ptr<mixer::MixerListener> m_listener;
