@@ -14,7 +14,11 @@
 namespace platform::sdl {
 
 namespace {
-constexpr uint32_t kDefaultPeriod = 512;
+constexpr uint32_t kDefaultPeriod = 256;
+// Where the default is too short for the device.
+constexpr uint32_t kFallbackPeriod = 512;
+// One run dry may be a moment the whole machine stalled; a second is not.
+constexpr uint32_t kUnderrunsToFallBack = 2;
 constexpr uint32_t kShortestPeriod = 64;
 constexpr uint32_t kLongestPeriod = 1024;
 constexpr int kRate = 48000;
@@ -23,12 +27,12 @@ constexpr int kRate = 48000;
 constexpr auto kWatchPeriod = std::chrono::milliseconds(250);
 } // namespace
 
-uint32_t RequestedAudioPeriod() {
+uint32_t ForcedAudioPeriod() {
     const char* text = std::getenv("KZ_AUDIO_PERIOD");
     char* end = nullptr;
     unsigned long asked = text ? std::strtoul(text, &end, 10) : 0;
     if (!text || end == text || *end != '\0') {
-        return kDefaultPeriod;
+        return 0;
     }
     // A power of two, as SDL's drivers like, and never as long as SDL's own
     // default of 2048.
@@ -82,8 +86,18 @@ bool SdlAudioSystem::Open() {
     }
     SDL_AudioSpec have{};
     // The device's own rate saves SDL a resampling step; we resample anyway.
+    // Our default period is taken only as the device's own: SDL would make
+    // up any other with a queue of its own, which is the delay it is for.
+    const uint32_t forced = ForcedAudioPeriod();
+    m_mayFallBack = forced == 0;
     SDL_AudioDeviceID device =
-        OpenOutput(kRate, RequestedAudioPeriod(), &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+        OpenOutput(kRate, forced ? forced : kDefaultPeriod, &have,
+                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | (forced ? 0 : SDL_AUDIO_ALLOW_SAMPLES_CHANGE));
+    if (device != 0 && !forced && have.samples != kDefaultPeriod) {
+        SDL_CloseAudioDevice(device);
+        SayFallback("cannot play");
+        device = OpenOutput(kRate, kFallbackPeriod, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    }
     if (device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
@@ -94,6 +108,7 @@ bool SdlAudioSystem::Open() {
     m_period = have.samples;
     m_mixer = std::make_shared<mixer::Mixer>(m_rate);
     m_listener = std::make_shared<mixer::MixerListener>();
+    m_underruns.Start(m_rate, m_period);
     SDL_PauseAudioDevice(device, 0);
     m_watcher = std::thread([this] { Watch(); });
     return true;
@@ -106,6 +121,14 @@ void SdlAudioSystem::Watch() {
         // A device SDL has given up on reads as stopped; ours is never paused
         // or stopped otherwise.
         if (SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_STOPPED) {
+            if (m_mayFallBack && m_period == kDefaultPeriod &&
+                m_underruns.Underruns() >= kUnderrunsToFallBack) {
+                SayFallback("ran dry in");
+                m_period = kFallbackPeriod;
+                if (!Reopen()) {
+                    m_period = kDefaultPeriod; // tried again at the next look
+                }
+            }
             continue;
         }
         if (!lost) {
@@ -122,19 +145,32 @@ void SdlAudioSystem::Watch() {
 bool SdlAudioSystem::Reopen() {
     // The mixer keeps its rate and every sound where it stood: the new device
     // converts if it runs at another rate, and the looping music goes on.
-    SDL_AudioDeviceID device = OpenOutput(static_cast<int>(m_rate), m_period, nullptr, 0);
+    SDL_AudioDeviceID device = OpenOutput(static_cast<int>(m_rate), m_period.load(), nullptr, 0);
     if (device == 0) {
         return false;
     }
     SDL_CloseAudioDevice(m_device);
     m_device = device;
+    m_underruns.Start(m_rate, m_period);
     SDL_PauseAudioDevice(device, 0);
     return true;
+}
+
+void SdlAudioSystem::SayFallback(const char* why) {
+    if (m_saidFallback) {
+        return;
+    }
+    m_saidFallback = true;
+    std::fprintf(stderr, "kirikazeJ: the sound device %s periods of %u frames; using %u\n", why,
+                 kDefaultPeriod, kFallbackPeriod);
 }
 
 void SdlAudioSystem::Callback(void* user, uint8_t* stream, int bytes) {
     auto* self = static_cast<SdlAudioSystem*>(user);
     const auto frames = static_cast<uint32_t>(bytes / static_cast<int>(2 * sizeof(float)));
+    self->m_underruns.Asked(
+        frames, std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                    .count());
     self->m_mixer->Render(reinterpret_cast<float*>(stream), frames);
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 // The sound output on SDL2's audio device: our mixer renders straight into
-// SDL's callback, in periods of 512 frames (about 11 ms at 48 kHz) unless
-// KZ_AUDIO_PERIOD asks for another power of two from 64 to 1024: lower where
-// the sound server keeps up. Never SDL's 2048-frame default, which would put
-// over 40 ms between a key and its sound.
+// SDL's callback, in periods of 256 frames (about 5 ms at 48 kHz). A device
+// that cannot play such periods, or runs dry in them, is given 512 instead,
+// once and for the rest of the run. KZ_AUDIO_PERIOD asks for any power of two
+// from 64 to 1024, and then nothing else is tried. Never SDL's 2048-frame
+// default, which would put over 40 ms between a key and its sound.
 
+#include "mixer/underrun_watch.h"
 #include "platform/sound.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -46,6 +49,8 @@ private:
     // server restarted) is opened again as soon as a default device is there.
     void Watch();
     bool Reopen();
+    // Says once, on stderr, that the default period gives way, and why.
+    void SayFallback(const char* why);
 
     uint32_t m_device = 0;
     std::thread m_watcher;
@@ -53,14 +58,17 @@ private:
     std::condition_variable m_watchWake;
     bool m_stopWatching = false;
     uint32_t m_rate = 0;
-    uint32_t m_period = 0;
+    std::atomic<uint32_t> m_period = 0; // the watcher may change it
+    bool m_mayFallBack = false; // no KZ_AUDIO_PERIOD; set before the watcher starts
+    bool m_saidFallback = false;
+    mixer::UnderrunWatch m_underruns;
     std::shared_ptr<mixer::Mixer> m_mixer;
     std::shared_ptr<mixer::MixerListener> m_listener;
 };
 
-// The period asked of the device: KZ_AUDIO_PERIOD rounded down to a power of
-// two within 64 ... 1024, or 512 when it is unset or not a number.
-uint32_t RequestedAudioPeriod();
+// The period KZ_AUDIO_PERIOD asks for, rounded down to a power of two within
+// 64 ... 1024; 0 when it is unset or not a number.
+uint32_t ForcedAudioPeriod();
 
 std::unique_ptr<AudioSystem> CreateSdlAudioSystem();
 

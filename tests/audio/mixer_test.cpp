@@ -1,11 +1,13 @@
 // What a listener hears from the sound service over our mixer: a 441 Hz tone
 // at half scale, placed, made softer, re-pitched, stopped.
+#include "mixer/underrun_watch.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/sound.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <optional>
 
@@ -158,6 +160,34 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
     EXPECT_GT(after.Slice(0, stopped).EnergyDb(Channel::Left), -60.0) << "fades, not cut";
     EXPECT_LT(jump, 0.05f) << "no step in the fade";
     EXPECT_EQ(after.Slice(stopped, after.Frames()).EnergyDb(Channel::Left), -INFINITY);
+}
+
+// The output falls back to longer periods when it runs dry, never when a
+// period only came late or its clock drifts.
+TEST(Mixer, AnOutputThatRanDryIsToldFromOneThatWasLate) {
+    const double period = 256.0 / 48000;
+    struct Case {
+        const char* what;
+        std::function<double(int k)> at; // when the k-th period is asked for
+        uint32_t underruns;
+    };
+    const Case cases[] = {
+        {"steady", [&](int k) { return k * period; }, 0},
+        {"two periods 8 ms late, then on time",
+         [&](int k) { return k == 900 || k == 901 ? 900 * period + 0.008 : k * period; }, 0},
+        {"a clock 100 ppm slow", [&](int k) { return k * period * 1.0001; }, 0},
+        {"dry for 20 ms", [&](int k) { return k * period + (k >= 900 ? 0.02 : 0); }, 1},
+        {"dry twice",
+         [&](int k) { return k * period + (k >= 900 ? 0.02 : 0) + (k >= 1500 ? 0.01 : 0); }, 2},
+    };
+    for (const Case& c : cases) {
+        mixer::UnderrunWatch watch;
+        watch.Start(48000, 256);
+        for (int k = 0; k < 3000; ++k) {
+            watch.Asked(256, 100 + c.at(k));
+        }
+        EXPECT_EQ(watch.Underruns(), c.underruns) << c.what;
+    }
 }
 
 } // namespace
