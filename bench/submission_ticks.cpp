@@ -97,7 +97,8 @@ void BM_TickGapWhileTheServerStalls(benchmark::State& state) {
         const auto& t = timing.times;
         ticks = t.size() - 2;
         for (size_t i = 1; i < t.size(); ++i) {
-            worst = std::max(worst, std::chrono::duration<double, std::milli>(t[i] - t[i - 1]).count());
+            worst =
+                std::max(worst, std::chrono::duration<double, std::milli>(t[i] - t[i - 1]).count());
         }
     }
     state.counters["max_tick_gap_ms"] = worst;

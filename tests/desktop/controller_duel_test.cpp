@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <deque>
 #include <functional>
 
 namespace {
@@ -125,11 +124,10 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     VirtualPad pad;
     ASSERT_NE(pad.joystick, nullptr) << SDL_GetError();
 
-    enum class Phase { Menu, Duel, Dialog, Leaving };
+    enum class Phase { Menu, Duel, Dialog };
     Phase phase = Phase::Menu;
-    int frame = 0, won = -1, swings = 0, chances = 0, lastPress = 0;
+    int frame = 0, won = -1, swings = 0, chances = 0, lastPress = 0, presses = 0;
     size_t seen = 0; // sound events already listened to
-    std::deque<SDL_GameControllerButton> menuPresses;
     windows.onFrame = [&] {
         ++frame;
         switch (phase) {
@@ -176,20 +174,13 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
             }
             break;
         case Phase::Dialog:
-            // East closes the score dialog unsent; then the menu's last
-            // item, 終了, ends the game.
+            // East closes the score dialog unsent; then six Downs to the
+            // menu's last item, 終了, and south ends the game.
             if (frame == won + 10) {
                 pad.Press(SDL_CONTROLLER_BUTTON_B);
-            } else if (frame == won + 25) {
-                menuPresses.assign(6, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-                menuPresses.push_back(SDL_CONTROLLER_BUTTON_A);
-                phase = Phase::Leaving;
-            }
-            break;
-        case Phase::Leaving:
-            if (!menuPresses.empty() && frame % 3 == 0) {
-                pad.Press(menuPresses.front());
-                menuPresses.pop_front();
+            } else if (frame >= won + 25 && (frame - won - 25) % 3 == 0 && presses < 7) {
+                pad.Press(++presses < 7 ? SDL_CONTROLLER_BUTTON_DPAD_DOWN
+                                        : SDL_CONTROLLER_BUTTON_A);
             }
             break;
         }
@@ -209,7 +200,7 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
                       << " chances heard in " << frame / 10 << " s";
     EXPECT_EQ(chances, 5) << "one chance per enemy felled";
     EXPECT_EQ(app.ExitCode(), 0);
-    EXPECT_TRUE(menuPresses.empty()) << "the game ended from its menu's 終了";
+    EXPECT_EQ(presses, 7) << "the game ended from its menu's 終了";
     // Every block was felt as the same short light pulse, whichever side the
     // blade came from; with no mistakes, nothing stronger.
     const platform::Rumble block = platform::RumbleFor(platform::Haptic::Block);
