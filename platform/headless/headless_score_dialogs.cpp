@@ -83,71 +83,40 @@ void HeadlessScoreDialogs::Play(ui::DialogForm& form, const Step& step) {
     }
 }
 
-std::vector<HeadlessScoreDialogs::Step>
-HeadlessScoreDialogs::TakeScript(std::deque<std::vector<Step>>& scripts) {
+int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
+    return Run(form, m_scripts, m_shown, nullptr);
+}
+
+int HeadlessScoreDialogs::RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) {
+    return Run(form, m_waitScripts, m_waits, finished);
+}
+
+// Each step is the input the dialog waits for. Once they are out, a dialog
+// is closed as with Escape, as it looked then; a box that stands while work
+// goes on (finished) waits on it, a frame tick every few real milliseconds.
+int HeadlessScoreDialogs::Run(ui::DialogForm& form, std::deque<std::vector<Step>>& scripts,
+                              std::vector<Shown>& shownList,
+                              const std::function<bool()>& finished) {
     std::vector<Step> script;
     if (!scripts.empty()) {
         script = std::move(scripts.front());
         scripts.pop_front();
     }
-    return script;
-}
-
-HeadlessScoreDialogs::Shown HeadlessScoreDialogs::Open(ui::DialogForm& form) {
-    Shown shown;
-    shown.title = form.Template().title;
+    Shown shown{form.Template().title};
     form.Open();
-    return shown;
-}
-
-int HeadlessScoreDialogs::RunModal(ui::DialogForm& form) {
-    const std::vector<Step> script = TakeScript(m_scripts);
-    Shown shown = Open(form);
     size_t next = 0;
-    // Each step is the input the dialog waits for; once they are out it is
-    // closed as with Escape, as it looked then.
-    auto input = [&] {
-        if (next < script.size()) {
-            Play(form, script[next++]);
-            return true;
-        }
-        Frame(form, shown.atClose);
-        shown.scriptRanOut = true;
-        form.Cancel();
-        return false;
-    };
-    if (HeadlessWindow* window = m_windows.Current(); window && !window->Ending()) {
-        FormOverlay overlay(form, m_painter,
-                            ui::DialogPainter::Place(form, window->GetCanvas().Width(),
-                                                     window->GetCanvas().Height()));
-        window->RunOverlay(overlay, input);
-    } else {
-        while (!form.Ended() && input()) {
-        }
-    }
-    if (!shown.scriptRanOut) {
-        Frame(form, shown.atClose);
-    }
-    shown.result = form.Result();
-    m_shown.push_back(std::move(shown));
-    return form.Result();
-}
-
-} // namespace platform::headless
-
-namespace platform::headless {
-
-int HeadlessScoreDialogs::RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) {
-    const std::vector<Step> script = TakeScript(m_waitScripts);
-    Shown shown = Open(form);
-    size_t next = 0;
+    bool ranOut = false;
     HeadlessWindow* window = m_windows.Current();
-    // Its steps first; then it waits on the work, a frame tick every few
-    // real milliseconds.
     auto input = [&] {
         if (next < script.size()) {
             Play(form, script[next++]);
             return true;
+        }
+        if (!finished) {
+            Frame(form, shown.atClose);
+            ranOut = true;
+            form.Cancel();
+            return false;
         }
         std::this_thread::sleep_for(kWaitStep);
         if (window) {
@@ -155,24 +124,21 @@ int HeadlessScoreDialogs::RunUntil(ui::DialogForm& form, const std::function<boo
         }
         return true;
     };
+    const ui::Rect client = window ? ui::DialogPainter::Place(form, window->GetCanvas().Width(),
+                                                              window->GetCanvas().Height())
+                                   : ui::Rect{};
+    FormOverlay overlay(form, m_painter, client, finished);
     if (window && !window->Ending()) {
-        FormOverlay overlay(form, m_painter,
-                            ui::DialogPainter::Place(form, window->GetCanvas().Width(),
-                                                     window->GetCanvas().Height()),
-                            finished);
         window->RunOverlay(overlay, input);
     } else {
-        while (!form.Ended()) {
-            if (finished()) {
-                form.EndDialog(ui::kDialogOk);
-            } else {
-                input();
-            }
+        while (!overlay.Done() && input()) {
         }
     }
-    Frame(form, shown.atClose);
+    if (!ranOut) {
+        Frame(form, shown.atClose);
+    }
     shown.result = form.Result();
-    m_waits.push_back(std::move(shown));
+    shownList.push_back(std::move(shown));
     return form.Result();
 }
 

@@ -46,7 +46,6 @@ public:
         // What was drawn in its last frame.
         std::vector<ui::DialogPainter::DrawnText> atClose;
         int result = ui::kDialogCancel;
-        bool scriptRanOut = false;
     };
 
     explicit HeadlessScoreDialogs(HeadlessWindowSystem& windows) : m_windows(windows) {}
@@ -65,9 +64,8 @@ public:
     int RunUntil(ui::DialogForm& form, const std::function<bool()>& finished) override;
 
 private:
-    static std::vector<Step> TakeScript(std::deque<std::vector<Step>>& scripts);
-    // Opens the form and notes how it looked.
-    Shown Open(ui::DialogForm& form);
+    int Run(ui::DialogForm& form, std::deque<std::vector<Step>>& scripts,
+            std::vector<Shown>& shownList, const std::function<bool()>& finished);
     void Play(ui::DialogForm& form, const Step& step);
     void Frame(const ui::DialogForm& form, std::vector<ui::DialogPainter::DrawnText>& drawn);
 

@@ -38,10 +38,6 @@ public:
     HeadlessPads& Pads() { return m_windows.Pads(); }
     // The window the game has open; null when none is.
     HeadlessWindow* Window() const { return m_windows.Current(); }
-    // What the next window plays when the game runs it modally.
-    void SetScript(std::vector<HeadlessWindow::Step> script) {
-        m_windows.SetNextScript(std::move(script));
-    }
     // The temporary folder standing in for the user's config folder.
     const std::string& ConfigHome() const { return m_configHome; }
     // The installed table, for adding services built elsewhere.

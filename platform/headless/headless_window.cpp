@@ -70,20 +70,6 @@ void HeadlessWindow::PadTrigger(ui::PadInput trigger, int value, int pad) {
     DeliverPadKey(m_system->Pads().Keys().Trigger(pad, trigger, value, ui::PadTarget::Game));
 }
 
-void HeadlessWindow::Play(const Step& step) {
-    switch (step.kind) {
-    case Step::Kind::Key:
-        m_loop.KeyUp(step.value);
-        break;
-    case Step::Kind::Ticks:
-        m_ticksToWait = step.value;
-        break;
-    case Step::Kind::Close:
-        Close();
-        break;
-    }
-}
-
 void HeadlessWindow::WaitForInput(uint32_t) {
     // What is due is done before the next input: the first paint, say.
     if (m_loop.RepaintPending() && !m_loop.Ending()) {
@@ -94,20 +80,15 @@ void HeadlessWindow::WaitForInput(uint32_t) {
         AdvanceToTick();
         return;
     }
-    if (m_loop.InOverlay()) {
-        // An overlay whose input has run out must have ended itself; one
-        // that waits on regardless would wait forever, so the window closes.
-        if (!m_overlayInput) {
-            Close();
-        } else if (!m_overlayInput()) {
+    if (m_loop.InOverlay() && m_overlayInput) {
+        if (!m_overlayInput()) {
             m_overlayInput = nullptr;
         }
         return;
     }
-    if (m_nextStep < m_script.size()) {
-        Play(m_script[m_nextStep++]);
-        return;
-    }
+    // Nothing left to wait for (an overlay whose input has run out must have
+    // ended itself): one waiting on regardless would wait forever, so the
+    // window closes.
     Close();
 }
 
@@ -132,8 +113,6 @@ int HeadlessWindow::RunModal() {
 std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& layout,
                                                                WindowEvents& events) {
     auto window = std::make_unique<HeadlessWindow>(layout, events, m_clock, this);
-    window->SetScript(std::move(m_script));
-    m_script.clear();
     m_current = window.get();
     return window;
 }

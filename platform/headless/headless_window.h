@@ -13,21 +13,10 @@ class HeadlessWindowSystem;
 
 // The main window without a screen: the game's own window loop on an in-memory
 // canvas and the virtual clock, with key releases a test gives it. A test
-// either steps it by hand (ReleaseKey, Tick, AdvanceTime) or gives it a script
-// that RunModal plays to its end: each step is input the loop waits for.
+// steps it by hand (ReleaseKey, Tick); run modally, with no input left to
+// wait for, it is closed.
 class HeadlessWindow : public Window, private ui::LoopBackend {
 public:
-    // One thing that happens to the window during RunModal.
-    struct Step {
-        enum class Kind { Key, Ticks, Close };
-        Kind kind = Kind::Ticks;
-        int value = 0;
-
-        static Step KeyUp(int vk) { return {Kind::Key, vk}; }
-        static Step Tick(int count = 1) { return {Kind::Ticks, count}; }
-        static Step CloseWindow() { return {Kind::Close, 0}; }
-    };
-
     HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
                    HeadlessWindowSystem* system);
     ~HeadlessWindow() override;
@@ -45,7 +34,6 @@ public:
 
     // Test side. Nothing is delivered once the window is ending.
     const WindowSpec& Layout() const { return m_spec; }
-    void SetScript(std::vector<Step> script) { m_script = std::move(script); }
     // A key release, then a waiting repaint.
     void ReleaseKey(int vk);
     // Moves the clock to the next tick and delivers it, then a waiting repaint.
@@ -75,7 +63,7 @@ public:
 
 private:
     friend class HeadlessWindowSystem;
-    // ui::LoopBackend: time is the virtual clock, input is the script.
+    // ui::LoopBackend: time is the virtual clock, input what a test gives.
     uint32_t Now() override { return m_clock.TickCount(); }
     void WaitForInput(uint32_t waitMs) override;
     // Tests look at the canvas and the dialogs' own frames.
@@ -83,16 +71,13 @@ private:
 
     // Time passes up to the next tick (a while without a timer).
     void AdvanceToTick();
-    void Play(const Step& step);
     void DeliverPadKey(const ui::PadKey& key);
 
     WindowSpec m_spec;
     VirtualClock& m_clock;
     HeadlessWindowSystem* m_system;
     ui::WindowLoop m_loop;
-    std::vector<Step> m_script;
-    size_t m_nextStep = 0;
-    // Ticks a script step still lets pass before the next step is input.
+    // Ticks an overlay's step still lets pass before its next step is input.
     int m_ticksToWait = 0;
     std::function<bool()> m_overlayInput;
 };
@@ -105,8 +90,6 @@ public:
 
     // The window the game has open; null before it opens and after it is freed.
     HeadlessWindow* Current() const { return m_current; }
-    // The script the next window plays when it is run modally.
-    void SetNextScript(std::vector<HeadlessWindow::Step> script) { m_script = std::move(script); }
     // The controllers; also the game's haptics service.
     HeadlessPads& Pads() { return m_pads; }
 
@@ -114,7 +97,6 @@ private:
     friend class HeadlessWindow;
     VirtualClock& m_clock;
     HeadlessWindow* m_current = nullptr;
-    std::vector<HeadlessWindow::Step> m_script;
     HeadlessPads m_pads;
 };
 

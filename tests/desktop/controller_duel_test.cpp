@@ -1,39 +1,27 @@
 // An easy duel won with a game controller alone, on the real SDL backend on a
 // virtual screen: SDL's virtual controller stands in for the pad, SDL's disk
-// audio driver for the speakers. The player only listens (the listening
-// player of the duel tests, reading what the game plays as it is written)
-// and only uses the controller: D-pad and south to choose イージー, the
-// shoulders to block, south to strike and to confirm the win, east to close
-// the score dialog, D-pad and south to end the game from its menu.
-// Runs in real time (about a minute), so only where there is a screen: the
-// ctest entry desktop_controller_duel_under_xvfb gives it one.
-#include "desktop/virtual_pad.h"
-#include "shell_game.h"
-#include "listening/listening_bot.h"
-#include "listening/practice.h"
+// audio driver for the speakers. The player only listens (which sound starts,
+// on which side, how high) and only uses the controller: D-pad and south to
+// choose イージー, the shoulders to block, south to strike and to confirm the
+// win, east to close the score dialog, D-pad and south to end the game from
+// its menu. Runs in real time (about a minute), so only where there is a
+// screen: the ctest entry desktop_controller_duel_under_xvfb gives it one.
+#include "duel/sound_log.h"
 #include "platform/haptics.h"
 #include "platform/headless/recorded_speech.h"
 #include "platform/sdl/sdl_system.h"
-#include "resources/texts.h"
 #include "shell/KirikazeJApp.h"
+#include "shell_game.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace {
 
-using desktop_test::VirtualPad;
-
-// The main window as the game gets it, with a look at every frame: the real
-// SDL window, its events passed on to the game and then to the test.
+// The main window as the game gets it, with a look at every frame.
 class WatchedWindows : public platform::WindowSystem, public platform::WindowEvents {
 public:
     explicit WatchedWindows(platform::WindowSystem& real) : m_real(real) {}
@@ -44,9 +32,7 @@ public:
     }
     void OnWindowTick(int timerId) override {
         m_game->OnWindowTick(timerId);
-        if (onFrame) {
-            onFrame();
-        }
+        onFrame();
     }
     void OnWindowKeyUp(int vk) override { m_game->OnWindowKeyUp(vk); }
     void OnWindowPaint() override { m_game->OnWindowPaint(); }
@@ -59,71 +45,49 @@ private:
     platform::WindowEvents* m_game = nullptr;
 };
 
-// The file SDL's disk driver writes (float stereo), read as it grows.
-class GrowingFile {
-public:
-    explicit GrowingFile(std::string path) : m_path(std::move(path)) {}
-    std::vector<float> ReadNew() {
-        std::ifstream in(m_path, std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(m_read));
-        std::vector<float> samples(4096);
-        std::vector<float> all;
-        while (in.read(reinterpret_cast<char*>(samples.data()), 4096 * sizeof(float)) ||
-               in.gcount() > 0) {
-            all.insert(all.end(), samples.begin(), samples.begin() + in.gcount() / sizeof(float));
+// SDL's virtual game controller, keeping every rumble the game asks of it.
+struct VirtualPad {
+    VirtualPad() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "virtual test pad";
+        desc.userdata = &pulses;
+        desc.Rumble = [](void* pulses, Uint16 low, Uint16 high) {
+            if (low || high) {
+                static_cast<std::vector<platform::Rumble>*>(pulses)->push_back({low, high});
+            }
+            return 0;
+        };
+        index = SDL_JoystickAttachVirtualEx(&desc);
+        joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+        // At rest the triggers are all the way out, as on a real pad.
+        for (auto trigger : {SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT}) {
+            SDL_JoystickSetVirtualAxis(joystick, trigger, -32768);
         }
-        all.resize(all.size() / 2 * 2); // whole frames only
-        m_read += all.size() * sizeof(float);
-        return all;
+    }
+    ~VirtualPad() {
+        SDL_JoystickClose(joystick);
+        SDL_JoystickDetachVirtual(index);
+    }
+    // Down now; the release goes out with SDL's next look at its joysticks.
+    void Press(SDL_GameControllerButton button) {
+        SDL_JoystickSetVirtualButton(joystick, button, SDL_PRESSED);
+        SDL_JoystickUpdate();
+        SDL_JoystickSetVirtualButton(joystick, button, SDL_RELEASED);
+    }
+    // A trigger pulled all the way and let go again.
+    void Pull(SDL_GameControllerAxis trigger) {
+        SDL_JoystickSetVirtualAxis(joystick, trigger, 32767);
+        SDL_JoystickUpdate();
+        SDL_JoystickSetVirtualAxis(joystick, trigger, -32768);
     }
 
-private:
-    std::string m_path;
-    size_t m_read = 0;
-};
-
-// What the listening player's key means on the controller in hand.
-void PressFor(VirtualPad& pad, unsigned vk) {
-    switch (vk) {
-    case 'A':
-        return pad.Press(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
-    case 'K':
-        return pad.Press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
-    case 'Z':
-        return pad.Pull(SDL_CONTROLLER_AXIS_TRIGGERLEFT);
-    case 'M':
-        return pad.Pull(SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
-    case ' ':
-        return pad.Press(SDL_CONTROLLER_BUTTON_A);
-    default:
-        return;
-    }
-}
-
-// A scratch folder for the player's settings and the recorded sound; the
-// test runs in a process of its own, so the environment is not put back.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kirikazeJ-pad-XXXXXX").string();
-        m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-        setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", Audio().c_str(), 1);
-        // The game in its own language, whatever the machine's locale.
-        setenv("LC_ALL", "", 1);
-        setenv("LC_MESSAGES", "", 1);
-        setenv("LANG", "ja_JP.UTF-8", 1);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Audio() const { return m_path + "/out.raw"; }
-
-private:
-    std::string m_path;
+    int index = -1;
+    SDL_Joystick* joystick = nullptr;
+    std::vector<platform::Rumble> pulses;
 };
 
 bool OnAScreen() {
@@ -138,7 +102,12 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
         ASSERT_EQ(std::getenv("KZ_NEED_SCREEN"), nullptr) << "no screen under Xvfb";
         GTEST_SKIP() << "needs a screen (ctest runs it under Xvfb)";
     }
-    Scratch scratch;
+    // A scratch folder for the settings and the recorded sound; the test runs
+    // in a process of its own, so the environment is not put back.
+    platform::headless::HeadlessSystem scratch;
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", (scratch.ConfigHome() + "/out.raw").c_str(), 1);
+    setenv("LANG", "ja_JP.UTF-8", 1); // the game in its own language
     // A virtual screen has no window manager to give the window the focus,
     // and SDL keeps controllers from windows without it.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
@@ -146,28 +115,21 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     ASSERT_TRUE(system.Ready());
     platform::headless::RecordedSpeech speech; // nothing said aloud from a test
     WatchedWindows windows(*system.Installed().windows);
+    duel_test::SoundLog heard(*system.Installed().audio, KZ_DATA_DIR);
     platform::Services services = system.Installed();
     services.speech = &speech;
     services.windows = &windows;
+    services.audio = &heard;
     system.Reinstall(services);
     VirtualPad pad;
-    ASSERT_TRUE(pad.Attached()) << SDL_GetError();
+    ASSERT_NE(pad.joystick, nullptr) << SDL_GetError();
 
-    listening::ListeningBot::Options options;
-    options.pitch = listening::PractiseSwings(KZ_DATA_DIR);
-    // PractiseSwings put its own platform in and out again.
-    system.Reinstall(services);
-    listening::ListeningBot bot(options);
-    GrowingFile heard(scratch.Audio());
-
-    enum class Phase { Menu, Duel, Dialog, Leaving };
+    enum class Phase { Menu, Duel, Dialog };
     Phase phase = Phase::Menu;
-    int frame = 0;
-    int won = -1; // the frame the score dialog opened
-    std::deque<SDL_GameControllerButton> menuPresses;
+    int frame = 0, won = -1, swings = 0, chances = 0, lastPress = 0, presses = 0;
+    size_t seen = 0; // sound events already listened to
     windows.onFrame = [&] {
         ++frame;
-        std::vector<float> samples = heard.ReadNew();
         switch (phase) {
         case Phase::Menu:
             // After the spoken title: down to イージー, then choose it.
@@ -176,11 +138,35 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
             } else if (frame == 30) {
                 pad.Press(SDL_CONTROLLER_BUTTON_A);
                 phase = Phase::Duel;
+                seen = heard.Events().size();
             }
             break;
         case Phase::Duel:
-            for (unsigned vk : bot.Hear(samples)) {
-                PressFor(pad, vk);
+            for (; seen < heard.Events().size(); ++seen) {
+                const duel_test::SoundEvent& event = heard.Events()[seen];
+                if (event.kind != duel_test::SoundEvent::Kind::Play) {
+                    continue;
+                }
+                lastPress = frame;
+                if (event.name == "\\sound\\chance") {
+                    ++chances;
+                    pad.Press(SDL_CONTROLLER_BUTTON_A);
+                } else if (event.name == "\\sound\\huri") {
+                    ++swings;
+                    const bool left = heard.PanOf(event.name) < 0;
+                    if (heard.RateOf(event.name) > 20000) {
+                        pad.Press(left ? SDL_CONTROLLER_BUTTON_LEFTSHOULDER
+                                       : SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+                    } else {
+                        pad.Pull(left ? SDL_CONTROLLER_AXIS_TRIGGERLEFT
+                                      : SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+                    }
+                }
+            }
+            // Long quiet: the duel may be over; south confirms it.
+            if (frame - lastPress >= 60) {
+                pad.Press(SDL_CONTROLLER_BUTTON_A);
+                lastPress = frame;
             }
             if (!speech.Texts().empty() && speech.Texts().front() == "ネットに記録しますか?") {
                 won = frame;
@@ -188,20 +174,13 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
             }
             break;
         case Phase::Dialog:
-            // The score dialog: east closes it unsent; then the menu's
-            // last item, 終了, ends the game.
+            // East closes the score dialog unsent; then six Downs to the
+            // menu's last item, 終了, and south ends the game.
             if (frame == won + 10) {
                 pad.Press(SDL_CONTROLLER_BUTTON_B);
-            } else if (frame == won + 25) {
-                menuPresses.assign(6, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-                menuPresses.push_back(SDL_CONTROLLER_BUTTON_A);
-                phase = Phase::Leaving;
-            }
-            break;
-        case Phase::Leaving:
-            if (!menuPresses.empty() && frame % 3 == 0) {
-                pad.Press(menuPresses.front());
-                menuPresses.pop_front();
+            } else if (frame >= won + 25 && (frame - won - 25) % 3 == 0 && presses < 7) {
+                pad.Press(++presses < 7 ? SDL_CONTROLLER_BUTTON_DPAD_DOWN
+                                        : SDL_CONTROLLER_BUTTON_A);
             }
             break;
         }
@@ -217,20 +196,16 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     CKirikazeJApp app("kirikazeJ");
     app.InitInstance();
 
-    std::printf(
-        "controller duel: won at %.1f s, %d swings heard, %zu pulses felt, ended at %.1f s\n",
-        won / 10.0, bot.SwingsHeard(), pad.Pulses().size(), frame / 10.0);
-    EXPECT_GE(won, 0) << "no win was confirmed; " << bot.SwingsHeard() << " swings and "
-                      << bot.ChancesHeard() << " chances heard in " << frame / 10 << " s";
-    EXPECT_EQ(bot.ChancesHeard(), 5) << "one chance per enemy felled";
+    EXPECT_GE(won, 0) << "no win was confirmed; " << swings << " swings and " << chances
+                      << " chances heard in " << frame / 10 << " s";
+    EXPECT_EQ(chances, 5) << "one chance per enemy felled";
     EXPECT_EQ(app.ExitCode(), 0);
-    EXPECT_TRUE(menuPresses.empty()) << "the game ended from its menu's 終了";
+    EXPECT_EQ(presses, 7) << "the game ended from its menu's 終了";
     // Every block was felt as the same short light pulse, whichever side the
     // blade came from; with no mistakes, nothing stronger.
-    const std::vector<VirtualPad::Motors> pulses = pad.Pulses();
     const platform::Rumble block = platform::RumbleFor(platform::Haptic::Block);
-    EXPECT_GE(pulses.size(), 5u) << "at least one block for each enemy";
-    for (const VirtualPad::Motors& pulse : pulses) {
+    EXPECT_GE(pad.pulses.size(), 5u) << "at least one block for each enemy";
+    for (const platform::Rumble& pulse : pad.pulses) {
         EXPECT_EQ(pulse.low, block.low);
         EXPECT_EQ(pulse.high, block.high);
     }

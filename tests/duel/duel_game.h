@@ -102,8 +102,7 @@ struct DuelGame : kztest::Game {
     uint32_t heardUntil = 0; // the output has been played up to this tick
 };
 
-// Moving a duel along for the rule tests, reading the scene to know what to
-// do (the listening player, which must not, works from the audio alone).
+// Moving a duel along for the rule tests, reading the scene to know what to do.
 
 inline bool Contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();

@@ -103,7 +103,7 @@ const std::map<size_t, std::string>& KnownSounds(const std::string& dataDir) {
 
 } // namespace
 
-SoundLog::SoundLog(platform::headless::HeadlessAudio& audio, const std::string& dataDir)
+SoundLog::SoundLog(platform::AudioSystem& audio, const std::string& dataDir)
     : m_audio(audio), m_names(KnownSounds(dataDir)) {}
 
 std::shared_ptr<platform::AudioDevice> SoundLog::CreateDevice() {

@@ -4,7 +4,6 @@
 // game and the real headless audio (which still mixes everything), and knows
 // each sound by its samples, the way an ear knows a recording, so the log
 // speaks of "\sound\kin" rather than of buffer numbers.
-#include "platform/headless/headless_audio.h"
 #include "platform/sound.h"
 
 #include <cstdint>
@@ -28,7 +27,7 @@ struct SoundEvent {
 class SoundLog : public platform::AudioSystem {
 public:
     // dataDir: the generated data pack; every sound in it becomes known.
-    SoundLog(platform::headless::HeadlessAudio& audio, const std::string& dataDir);
+    SoundLog(platform::AudioSystem& audio, const std::string& dataDir);
 
     std::shared_ptr<platform::AudioDevice> CreateDevice() override;
 
@@ -49,7 +48,7 @@ public:
 private:
     std::shared_ptr<platform::SoundBuffer> Latest(const std::string& name) const;
 
-    platform::headless::HeadlessAudio& m_audio;
+    platform::AudioSystem& m_audio;
     const std::map<size_t, std::string>& m_names; // hash of the samples → name
     std::vector<SoundEvent> m_events;
     std::map<std::string, std::weak_ptr<platform::SoundBuffer>> m_latest;
