@@ -1,7 +1,6 @@
 #include "server_fixture.h"
 
 #include <csignal>
-#include <sys/stat.h>
 
 namespace {
 
@@ -18,7 +17,7 @@ TEST_P(ScoreDurability, KillNineLosesNothingAnswered) {
     }
     EXPECT_EQ(m_server.process.Stop(SIGKILL), 128 + SIGKILL);
 
-    server_test::Scored second{m_database};
+    server_test::Scored second{m_server.db};
     second.Start();
     const std::string page = second.ResultPage();
     for (const char* name : names) {
@@ -27,32 +26,6 @@ TEST_P(ScoreDurability, KillNineLosesNothingAnswered) {
     EXPECT_EQ(second.process.Stop(SIGTERM), 0) << "a stop request ends the server cleanly";
     EXPECT_EQ(second.Rows(), 3);
 }
-
-// A PostgreSQL of the test's own, which it can stop dead (SIGSTOP) as a
-// hung machine would be, and which is let go and removed however the test ends.
-class StoppableCluster {
-public:
-    StoppableCluster() {
-        // The database runs as another user, who must reach its folder.
-        chmod(m_dir.Path().c_str(), 0755);
-        auto started = Script("start", 60000);
-        url = started.exitCode == 0 ? started.output.substr(0, started.output.find('\n')) : "";
-        why = "PostgreSQL cannot be had here: " + started.output;
-    }
-    ~StoppableCluster() { Script("stop"); }
-    void Freeze(bool frozen) { Script(frozen ? "freeze" : "thaw"); }
-    std::string url;
-    std::string why;
-
-private:
-    scored::ScoredProcess::Finished Script(const char* command, int timeoutMs = 10000) {
-        return scored::ScoredProcess::Run(
-            "/bin/bash",
-            {KZ_SOURCE_DIR "/scripts/postgres-for-tests", command, m_dir.Path() + "/pg"},
-            timeoutMs);
-    }
-    server_test::TempDir m_dir;
-};
 
 int StatusWithin(int port, const std::string& target, int seconds) {
     httplib::Client client("127.0.0.1", port);
@@ -65,7 +38,7 @@ int StatusWithin(int port, const std::string& target, int seconds) {
 // "could not save", costs nothing to requests that do not need it, and
 // stores nothing it was given once its player has been told so.
 TEST(ScoreDurabilityStalled, AHungDatabaseCostsSecondsAndStoresNothingLate) {
-    StoppableCluster cluster;
+    server_test::PostgresCluster cluster;
     if (cluster.url.empty()) {
         GTEST_SKIP() << cluster.why;
     }

@@ -4,10 +4,6 @@ namespace {
 
 using server_test::ScoreServerTest;
 
-size_t Find(const std::string& page, const std::string& what) {
-    return page.find(what);
-}
-
 TEST_P(ScoreServerTest, ResultPageEscapesWhatPlayersTyped) {
     const std::string name = "<script>alert(\"x\")</script>&'";
     ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Japan", name, 1, 0))->status, 200);
@@ -18,11 +14,11 @@ TEST_P(ScoreServerTest, ResultPageEscapesWhatPlayersTyped) {
     EXPECT_NE(res->get_header_value("Content-Security-Policy").find("default-src 'none'"),
               std::string::npos);
     const std::string& page = res->body;
-    EXPECT_NE(Find(page, "<meta charset=\"utf-8\">"), std::string::npos);
-    EXPECT_NE(Find(page, "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;"),
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;"),
               std::string::npos);
-    EXPECT_EQ(Find(page, "<script"), std::string::npos);
-    EXPECT_EQ(Find(page, "&'"), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("&'"), std::string::npos);
 }
 
 // Row cells in page order: rank, name, area, mistakes.
@@ -44,57 +40,36 @@ std::vector<std::string> Rows(const std::string& page, size_t from, size_t to) {
 // The same table for every visitor; its words in English for those who
 // prefer English to Japanese.
 TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
-    struct Sent {
-        const char* name;
-        int level;
-        int score;
-    };
-    const Sent sent[] = {{"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 9999}};
-    for (const Sent& s : sent) {
-        ASSERT_EQ(
-            m_server.Submit(server_test::SubmitQuery("Spain", s.name, s.level, s.score))->status,
-            200);
+    const std::tuple<const char*, int, int> sent[] = {
+        {"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 9999}};
+    for (auto [name, level, score] : sent) {
+        ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Spain", name, level, score))->status,
+                  200);
     }
-    struct Visitor {
-        const char* accept;
+    struct Words {
         const char* lang;
         std::array<const char*, 3> levels;
-        const char* empty;
-        const char* unnamed;
-        const char* rankColumn;
+        const char *empty, *unnamed, *rankColumn;
     };
-    const Visitor visitors[] = {
-        {"",
-         "ja",
-         {"イージー", "ノーマル", "ハード"},
-         "まだ記録がありません。",
-         "(名無し)",
-         "順位"},
-        {"ja, en;q=0.9",
-         "ja",
-         {"イージー", "ノーマル", "ハード"},
-         "まだ記録がありません。",
-         "(名無し)",
-         "順位"},
-        {"fr, en-GB;q=0.9, ja;q=0.8",
-         "en",
-         {"Easy", "Normal", "Hard"},
-         "No results yet.",
-         "(no name)",
-         "Rank"},
-    };
-    for (const Visitor& v : visitors) {
-        SCOPED_TRACE(v.accept);
+    const Words ja{
+        "ja", {"イージー", "ノーマル", "ハード"}, "まだ記録がありません。", "(名無し)", "順位"};
+    const Words en{"en", {"Easy", "Normal", "Hard"}, "No results yet.", "(no name)", "Rank"};
+    const std::pair<const char*, Words> visitors[] = {{"de", ja},
+                                                      {"ja, en;q=0.9", ja},
+                                                      {"fr, en-GB;q=0.9, ja;q=0.8", en},
+                                                      {"en-US,en;q=0.9", en}};
+    for (const auto& [accept, v] : visitors) {
+        SCOPED_TRACE(accept);
         httplib::Client client("127.0.0.1", m_server.Port());
         auto res = client.Get(std::string(scored::ScoreServer::kResultPath),
-                              {{"Accept-Language", v.accept}});
+                              {{"Accept-Language", accept}});
         ASSERT_TRUE(res);
         const std::string& page = res->body;
-        EXPECT_NE(Find(page, "<html lang=\"" + std::string(v.lang) + "\">"), std::string::npos);
-        EXPECT_NE(Find(page, "<th scope=\"col\">" + std::string(v.rankColumn)), std::string::npos);
-        size_t easy = Find(page, "<h2>" + std::string(v.levels[0]) + "</h2>");
-        size_t normal = Find(page, "<h2>" + std::string(v.levels[1]) + "</h2>");
-        size_t hard = Find(page, "<h2>" + std::string(v.levels[2]) + "</h2>");
+        EXPECT_NE(page.find("<html lang=\"" + std::string(v.lang) + "\">"), std::string::npos);
+        EXPECT_NE(page.find("<th scope=\"col\">" + std::string(v.rankColumn)), std::string::npos);
+        size_t easy = page.find("<h2>" + std::string(v.levels[0]) + "</h2>");
+        size_t normal = page.find("<h2>" + std::string(v.levels[1]) + "</h2>");
+        size_t hard = page.find("<h2>" + std::string(v.levels[2]) + "</h2>");
         ASSERT_LT(easy, normal);
         ASSERT_LT(normal, hard);
         ASSERT_NE(hard, std::string::npos);

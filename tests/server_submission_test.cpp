@@ -93,7 +93,7 @@ TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
 
 TEST_P(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
     // Another hand takes the table away under the running server.
-    ASSERT_TRUE(server_test::ExecuteSql(m_database, "DROP TABLE results"));
+    ASSERT_TRUE(server_test::ExecuteSql(m_server.db, "DROP TABLE results"));
 
     auto res = m_server.Submit(kValid);
     ASSERT_TRUE(res);
