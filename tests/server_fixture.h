@@ -161,8 +161,9 @@ inline int64_t StoredRows(const std::string& database) {
 
 // The real binary over a database, answering on a free port.
 struct Scored {
-    Scored() = default;
+    Scored() : db(dir.Path() + "/scores.db") {}
     explicit Scored(std::string database) : db(std::move(database)) {}
+    TempDir dir; // an SQLite file's, unless given another database
     std::string db;
     scored::ScoredProcess process;
     std::unique_ptr<scored::ScoreStore> store;

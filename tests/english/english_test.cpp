@@ -105,8 +105,7 @@ TEST(English, AWonDuelIsToldInEnglish) {
 // The score dialog and the boxes around it: a score for an area the dialog
 // no longer lists, chosen anew and sent; then アップデート without an updater.
 TEST(English, TheScoreDialogAndTheBoxesSpeakEnglish) {
-    server_test::TempDir dir;
-    server_test::Scored server(dir.Path() + "/scores.db");
+    server_test::Scored server;
     server.Start();
     kztest::Game game;
     kztest::WriteSettings(game, "lang=en\naria=Atlantis\n" + kztest::ServerSetting(server.Port()));
