@@ -123,18 +123,6 @@ private:
     std::atomic<int> m_schemas{0};
 };
 
-// A fresh, empty database of the backend; empty, with the reason in why,
-// when the backend cannot be had.
-inline std::string NewDatabase(Backend backend, const TempDir& dir, std::string& why) {
-    static std::atomic<int> files{0};
-    if (backend == Backend::Sqlite) {
-        return dir.Path() + "/scores" + std::to_string(++files) + ".db";
-    }
-    static PostgresCluster cluster;
-    why = cluster.why;
-    return cluster.url.empty() ? "" : cluster.NewDatabase();
-}
-
 // Runs SQL on a database behind the server's back.
 inline bool ExecuteSql(const std::string& database, const char* sql) {
     if (scored::ScoreStore::IsPostgres(database)) {
@@ -150,13 +138,6 @@ inline bool ExecuteSql(const std::string& database, const char* sql) {
               sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
-}
-
-// Results in a database, as another process sees them; -1 when unreadable.
-inline int64_t StoredRows(const std::string& database) {
-    std::string error;
-    auto store = scored::ScoreStore::Open(database, error);
-    return store ? store->Count().value_or(-1) : -1;
 }
 
 // The real binary over a database, answering on a free port.
@@ -191,7 +172,12 @@ struct Scored {
         }
         return *store;
     }
-    int64_t Rows() { return StoredRows(db); }
+    // Results in the database as another process sees them; -1 when unreadable.
+    int64_t Rows() {
+        std::string error;
+        auto reader = scored::ScoreStore::Open(db, error);
+        return reader ? reader->Count().value_or(-1) : -1;
+    }
 };
 
 // Each test once with SQLite and once with PostgreSQL, which is skipped,
@@ -206,8 +192,17 @@ protected:
         }
         m_server.Start();
     }
-    // Another fresh database of the same backend.
-    std::string Fresh() { return NewDatabase(GetParam(), m_dir, m_why); }
+    // Another fresh, empty database of the same backend; empty, with the
+    // reason in m_why, when the backend cannot be had.
+    std::string Fresh() {
+        static std::atomic<int> files{0};
+        if (GetParam() == Backend::Sqlite) {
+            return m_dir.Path() + "/scores" + std::to_string(++files) + ".db";
+        }
+        static PostgresCluster cluster;
+        m_why = cluster.why;
+        return cluster.url.empty() ? "" : cluster.NewDatabase();
+    }
 
     TempDir m_dir;
     std::string m_why;

@@ -149,7 +149,7 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     EXPECT_EQ(page->status, 200);
     EXPECT_NE(page->body.find("p0"), std::string::npos);
 
-    EXPECT_EQ(StoredRows(m_dir.Path() + "/scores.db"), kPlayers * kEach + stored);
+    EXPECT_EQ(Scored(m_dir.Path() + "/scores.db").Rows(), kPlayers * kEach + stored);
 }
 
 // The unit file is one systemd accepts.
