@@ -25,6 +25,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -88,57 +89,39 @@ inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
 }
 
-// Debian's PostgreSQL, through the project's script: one cluster shared by
-// the test processes running at once; every test gets a schema of its own.
+// A PostgreSQL of the test process's own, through the project's script; it
+// can be stopped dead (SIGSTOP) as a hung machine would be, and is removed
+// however the test ends. Every database asked of it is a schema of its own.
 class PostgresCluster {
 public:
-    static PostgresCluster& Get() {
-        static PostgresCluster cluster;
-        return cluster;
+    PostgresCluster() {
+        chmod(m_dir.Path().c_str(), 0755); // it runs as another user
+        auto started = Script("start", 60000);
+        url = started.exitCode == 0 ? started.output.substr(0, started.output.find('\n')) : "";
+        why = "PostgreSQL cannot be had here: " + started.output;
     }
-    ~PostgresCluster() {
-        if (!m_url.empty()) {
-            scored::ScoredProcess::Run("/bin/bash", {m_script, "detach"});
-        }
-    }
-    // A connection URL, or empty with the reason in why.
-    std::string NewDatabase(std::string& why) {
-        if (m_url.empty()) {
-            why = m_why;
-            return "";
-        }
-        char schema[64];
-        std::snprintf(schema, sizeof schema, "t%d_%d", getpid(), ++m_schemas);
-        PGconn* db = PQconnectdb(m_url.c_str());
-        PQclear(PQexec(db, (std::string("CREATE SCHEMA ") + schema).c_str()));
+    ~PostgresCluster() { Script("stop"); }
+    void Freeze(bool frozen) { Script(frozen ? "freeze" : "thaw"); }
+    std::string NewDatabase() {
+        const std::string schema = "t" + std::to_string(++m_schemas);
+        PGconn* db = PQconnectdb(url.c_str());
+        PQclear(PQexec(db, ("CREATE SCHEMA " + schema).c_str()));
         PQfinish(db);
-        return m_url + "&options=-csearch_path%3D" + schema;
+        return url + "&options=-csearch_path%3D" + schema;
     }
+    std::string url;
+    std::string why;
 
 private:
-    PostgresCluster() {
-        auto attached = scored::ScoredProcess::Run("/bin/bash", {m_script, "attach"}, 60000);
-        if (attached.exitCode == 0 && attached.output.rfind("postgresql://", 0) == 0) {
-            m_url = attached.output.substr(0, attached.output.find('\n'));
-        } else {
-            m_why = "PostgreSQL cannot be had here: " + attached.output;
-        }
+    scored::ScoredProcess::Finished Script(const char* command, int timeoutMs = 10000) {
+        return scored::ScoredProcess::Run(
+            "/bin/bash",
+            {KZ_SOURCE_DIR "/scripts/postgres-for-tests", command, m_dir.Path() + "/pg"},
+            timeoutMs);
     }
-    std::string m_script = KZ_SOURCE_DIR "/scripts/postgres-for-tests";
-    std::string m_url;
-    std::string m_why;
+    TempDir m_dir;
     std::atomic<int> m_schemas{0};
 };
-
-// A fresh, empty database of the backend; empty, with the reason in why,
-// when the backend cannot be had.
-inline std::string NewDatabase(Backend backend, const TempDir& dir, std::string& why) {
-    static std::atomic<int> files{0};
-    if (backend == Backend::Sqlite) {
-        return dir.Path() + "/scores" + std::to_string(++files) + ".db";
-    }
-    return PostgresCluster::Get().NewDatabase(why);
-}
 
 // Runs SQL on a database behind the server's back.
 inline bool ExecuteSql(const std::string& database, const char* sql) {
@@ -157,17 +140,11 @@ inline bool ExecuteSql(const std::string& database, const char* sql) {
     return ok;
 }
 
-// Results in a database, as another process sees them; -1 when unreadable.
-inline int64_t StoredRows(const std::string& database) {
-    std::string error;
-    auto store = scored::ScoreStore::Open(database, error);
-    return store ? store->Count().value_or(-1) : -1;
-}
-
 // The real binary over a database, answering on a free port.
 struct Scored {
-    Scored() = default;
+    Scored() : db(dir.Path() + "/scores.db") {}
     explicit Scored(std::string database) : db(std::move(database)) {}
+    TempDir dir; // an SQLite file's, unless given another database
     std::string db;
     scored::ScoredProcess process;
     std::unique_ptr<scored::ScoreStore> store;
@@ -195,7 +172,12 @@ struct Scored {
         }
         return *store;
     }
-    int64_t Rows() { return StoredRows(db); }
+    // Results in the database as another process sees them; -1 when unreadable.
+    int64_t Rows() {
+        std::string error;
+        auto reader = scored::ScoreStore::Open(db, error);
+        return reader ? reader->Count().value_or(-1) : -1;
+    }
 };
 
 // Each test once with SQLite and once with PostgreSQL, which is skipped,
@@ -208,14 +190,21 @@ protected:
         if (m_server.db.empty()) {
             GTEST_SKIP() << m_why;
         }
-        m_database = m_server.db;
         m_server.Start();
     }
-    // Another fresh database of the same backend.
-    std::string Fresh() { return NewDatabase(GetParam(), m_dir, m_why); }
+    // Another fresh, empty database of the same backend; empty, with the
+    // reason in m_why, when the backend cannot be had.
+    std::string Fresh() {
+        static std::atomic<int> files{0};
+        if (GetParam() == Backend::Sqlite) {
+            return m_dir.Path() + "/scores" + std::to_string(++files) + ".db";
+        }
+        static PostgresCluster cluster;
+        m_why = cluster.why;
+        return cluster.url.empty() ? "" : cluster.NewDatabase();
+    }
 
     TempDir m_dir;
-    std::string m_database;
     std::string m_why;
     Scored m_server;
 };
@@ -301,40 +290,6 @@ inline int Exchange(int port, const std::string& request, const char* from = nul
     close(fd);
     return status;
 }
-
-// Clients that send a request line, then one header byte every interval,
-// each from its own loopback address when a prefix like "127.0.2." is given.
-class Drippers {
-public:
-    Drippers(int port, int count, const char* line, int intervalMs, std::string prefix = "") {
-        for (int i = 0; i < count; ++i) {
-            std::string from = prefix + std::to_string(i + 1);
-            m_fds.push_back(Connect(port, prefix.empty() ? nullptr : from.c_str()));
-            send(m_fds.back(), line, std::strlen(line), MSG_NOSIGNAL);
-        }
-        m_thread = std::thread([this, intervalMs] {
-            while (m_dripping) {
-                for (int fd : m_fds) {
-                    send(fd, "X", 1, MSG_NOSIGNAL);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
-            }
-        });
-    }
-    ~Drippers() {
-        m_dripping = false;
-        m_thread.join();
-        for (int fd : m_fds) {
-            close(fd);
-        }
-    }
-    const std::vector<int>& Fds() const { return m_fds; }
-
-private:
-    std::vector<int> m_fds;
-    std::atomic<bool> m_dripping{true};
-    std::thread m_thread;
-};
 
 // The most memory a process has held so far, in MiB.
 inline double PeakMiB(pid_t pid) {

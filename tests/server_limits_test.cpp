@@ -43,15 +43,9 @@ int SendFlood(int port, const Flood& flood) {
     return status;
 }
 
-// The binary over an SQLite file of its own.
-struct Running {
-    TempDir dir;
-    Scored server{dir.Path() + "/scores.db"};
-};
-
 TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
-    Running run;
-    run.server.Start();
+    Scored server;
+    server.Start();
     const std::string path(scored::ScoreServer::kSubmitPath);
     const Flood floods[] = {
         {"endless request line", "GET " + path + "?aria=", "a", 414},
@@ -84,13 +78,13 @@ TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
     };
     for (const Flood& flood : floods) {
         SCOPED_TRACE(flood.what);
-        EXPECT_EQ(SendFlood(run.server.Port(), flood), flood.status);
-        double peak = PeakMiB(run.server.process.Pid());
+        EXPECT_EQ(SendFlood(server.Port(), flood), flood.status);
+        double peak = PeakMiB(server.process.Pid());
         std::printf("[ memory ] %s: peak %.1f MiB\n", flood.what, peak);
         EXPECT_LT(peak, 64.0);
-        EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
+        EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
     }
-    EXPECT_EQ(run.server.Rows(), static_cast<int64_t>(std::size(floods)));
+    EXPECT_EQ(server.Rows(), static_cast<int64_t>(std::size(floods)));
 }
 
 const std::string kPage =
@@ -182,37 +176,37 @@ const Crowd kCrowds[] = {
 TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
     for (const Crowd& crowd : kCrowds) {
         SCOPED_TRACE(crowd.what);
-        Running run;
-        run.server.Start();
+        Scored server;
+        server.Start();
         // A results page of some 37 KB.
-        ASSERT_TRUE(ExecuteSql(run.server.db,
+        ASSERT_TRUE(ExecuteSql(server.db,
                                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                "WHERE i < 150) INSERT INTO results (area, name, level, score) "
                                "SELECT printf('%0100d', i), printf('%032d', i), i % 3 + 1, i "
                                "FROM n"));
         rlimit few{rlim_t(crowd.descriptors), rlim_t(crowd.descriptors)};
         ASSERT_TRUE(!crowd.descriptors ||
-                    prlimit(run.server.process.Pid(), RLIMIT_NOFILE, &few, nullptr) == 0);
+                    prlimit(server.process.Pid(), RLIMIT_NOFILE, &few, nullptr) == 0);
         std::vector<int> fds;
         for (int i = 0; i < crowd.count; ++i) {
             std::string from =
                 crowd.network ? crowd.network + std::to_string(i % crowd.spread + 1) : "";
             fds.push_back(
-                Connect(run.server.Port(), crowd.network ? from.c_str() : nullptr, crowd.narrow));
+                Connect(server.Port(), crowd.network ? from.c_str() : nullptr, crowd.narrow));
             send(fds.back(), crowd.bytes.data(), crowd.bytes.size(), MSG_NOSIGNAL);
         }
         for (int i = 0; crowd.othersServed && i < 10; ++i) {
             auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
+            EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
         }
-        crowd.fate(fds, run.server);
+        crowd.fate(fds, server);
         for (int fd : fds) {
             close(fd);
         }
         // The server kept its head through all of it, and closes when asked
         // among other options.
-        int fd = Connect(run.server.Port());
+        int fd = Connect(server.Port());
         const std::string closing =
             "GET " + kSubmit + " HTTP/1.1\r\nConnection: keep-alive, close\r\n\r\n";
         send(fd, closing.data(), closing.size(), MSG_NOSIGNAL);
@@ -226,10 +220,10 @@ TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
 // Below the free space asked for, results are refused and the operator is
 // told once; with room again they are taken.
 TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
-    Running run;
-    run.server.Start({"--min-free", "999999T"});
+    Scored server;
+    server.Start({"--min-free", "999999T"});
     for (int i = 0; i < 3; ++i) {
-        auto res = run.server.Get(kSubmit);
+        auto res = server.Get(kSubmit);
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 503);
         // The game shows what stands between the markers.
@@ -238,21 +232,21 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
         EXPECT_LT(text.find("DATA_START"), why) << text;
         EXPECT_LT(why, text.find("DATA_END")) << text;
     }
-    const std::string& said = run.server.process.Output(200);
+    const std::string& said = server.process.Output(200);
     size_t first = said.find("less than --min-free");
     EXPECT_NE(first, std::string::npos) << said;
     EXPECT_EQ(said.find("less than --min-free", first + 1), std::string::npos) << said;
-    EXPECT_EQ(run.server.Rows(), 0);
+    EXPECT_EQ(server.Rows(), 0);
 
-    run.server.process.Stop(SIGTERM);
-    run.server.Start({"--min-free", "0"});
-    EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), 200);
-    EXPECT_EQ(run.server.Rows(), 1);
+    server.process.Stop(SIGTERM);
+    server.Start({"--min-free", "0"});
+    EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
+    EXPECT_EQ(server.Rows(), 1);
 
     // Sizes in bytes, K, M, G and T (either case): half the free room is
     // there, twice it is not.
     struct statvfs disk {};
-    ASSERT_EQ(statvfs(run.dir.Path().c_str(), &disk), 0);
+    ASSERT_EQ(statvfs(server.dir.Path().c_str(), &disk), 0);
     const uint64_t room = static_cast<uint64_t>(disk.f_bavail) * disk.f_frsize;
     for (int shift = 0; shift <= 40; shift += 10) {
         for (bool enough : {true, false}) {
@@ -260,9 +254,9 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
             const std::string size =
                 std::to_string(count) + std::string(shift > 0, " kMgT"[shift / 10]);
             SCOPED_TRACE(size);
-            run.server.process.Stop(SIGTERM);
-            run.server.Start({"--min-free", size});
-            EXPECT_EQ(Exchange(run.server.Port(), kSubmitRequest), enough ? 200 : 503);
+            server.process.Stop(SIGTERM);
+            server.Start({"--min-free", size});
+            EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), enough ? 200 : 503);
         }
     }
 }

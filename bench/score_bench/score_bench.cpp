@@ -26,75 +26,57 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Results spread evenly over the levels, mistakes from 0 to 99 on each,
-// written in index order so that filling takes minutes, not hours.
-constexpr const char* kFillSqlite = R"sql(
-WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?1)
-INSERT INTO results (area, name, level, score)
-SELECT 'Japan', 'bench' || (i % 1000), 1 + i * 3 / ?1, (i % ((?1 + 2) / 3)) * 100 / ((?1 + 2) / 3)
-FROM n;
-)sql";
-
-bool FillSqlite(const std::string& path, long rows) {
+// Runs SQL on the database behind the server; the error, or empty.
+std::string Exec(const std::string& db, const std::string& sql) {
     std::string error;
-    if (!scored::ScoreStore::Open(path, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
+    if (scored::ScoreStore::IsPostgres(db)) {
+        PGconn* pg = PQconnectdb(db.c_str());
+        PQsetNoticeProcessor(
+            pg, [](void*, const char*) {}, nullptr);
+        PGresult* result = PQexec(pg, sql.c_str());
+        error = PQresultStatus(result) == PGRES_COMMAND_OK ? "" : PQerrorMessage(pg);
+        PQclear(result);
+        PQfinish(pg);
+        return error;
     }
-    if (rows == 0) {
-        return true;
+    sqlite3* lite = nullptr;
+    sqlite3_open(db.c_str(), &lite);
+    if (sqlite3_exec(lite, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error = sqlite3_errmsg(lite);
     }
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; BEGIN", nullptr,
-                 nullptr, nullptr);
-    sqlite3_stmt* fill = nullptr;
-    sqlite3_prepare_v2(db, kFillSqlite, -1, &fill, nullptr);
-    sqlite3_bind_int64(fill, 1, rows);
-    bool ok = sqlite3_step(fill) == SQLITE_DONE;
-    sqlite3_finalize(fill);
-    ok =
-        ok &&
-        sqlite3_exec(db, scored::ScoreStore::kRecountSql, nullptr, nullptr, nullptr) == SQLITE_OK &&
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) {
-        std::fprintf(stderr, "cannot fill %s: %s\n", path.c_str(), sqlite3_errmsg(db));
-    }
-    sqlite3_close(db);
-    return ok;
+    sqlite3_close(lite);
+    return error;
 }
 
-bool FillPostgres(const std::string& url, long rows) {
-    PGconn* db = PQconnectdb(url.c_str());
-    PQsetNoticeProcessor(
-        db, [](void*, const char*) {}, nullptr);
-    std::string n = std::to_string(rows);
-    std::string sql = "DROP TABLE IF EXISTS results, score_counts, score_blocks;";
-    PQclear(PQexec(db, sql.c_str()));
-    std::string error;
-    if (!scored::ScoreStore::Open(url, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        PQfinish(db);
-        return false;
+// A fresh database of `rows` results spread evenly over the levels, mistakes
+// from 0 to 99 on each, written in one go so that filling takes minutes.
+bool Fill(const std::string& db, long rows) {
+    const bool pg = scored::ScoreStore::IsPostgres(db);
+    std::string error =
+        pg ? Exec(db, "DROP TABLE IF EXISTS results, score_counts, score_blocks") : "";
+    if (scored::ScoreStore::Open(db, error)) {
+        const std::string n = std::to_string(rows), third = "((" + n + " + 2) / 3)";
+        const std::string insert =
+            "INSERT INTO results (area, name, level, score) SELECT 'Japan', 'bench' || (i % 1000), "
+            "1 + i * 3 / " +
+            n + ", (i % " + third + ") * 100 / " + third + " FROM ";
+        error = Exec(db, (pg ? "BEGIN; SET LOCAL synchronous_commit = off;" + insert +
+                                   "generate_series(0, " + n + " - 1) AS i;"
+                             : "PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; BEGIN; "
+                               "WITH RECURSIVE s(i) AS (SELECT 0 WHERE 0 < " +
+                                   n + " UNION ALL SELECT i + 1 FROM s WHERE i + 1 < " + n + ") " +
+                                   insert + "s;") +
+                             scored::ScoreStore::kRecountSql + "COMMIT;");
     }
-    sql = "BEGIN; SET LOCAL synchronous_commit = off;"
-          "INSERT INTO results (area, name, level, score) SELECT 'Japan', 'bench' || (i % 1000), "
-          "1 + i * 3 / " +
-          n + ", (i % ((" + n + " + 2) / 3)) * 100 / ((" + n +
-          " + 2) / 3) "
-          "FROM generate_series(0, " +
-          n + " - 1) AS i;" + scored::ScoreStore::kRecountSql + "COMMIT;";
-    PGresult* result = PQexec(db, sql.c_str());
-    bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    if (!ok) {
-        std::fprintf(stderr, "cannot fill: %s\n", PQerrorMessage(db));
+    if (pg && error.empty()) {
+        // What the fill left to write out and tidy is done before the clock starts.
+        Exec(db, "VACUUM ANALYZE");
+        Exec(db, "CHECKPOINT");
     }
-    PQclear(result);
-    // What the fill left to write out and tidy is done before the clock starts.
-    PQclear(PQexec(db, "VACUUM ANALYZE"));
-    PQclear(PQexec(db, "CHECKPOINT"));
-    PQfinish(db);
-    return ok;
+    if (!error.empty()) {
+        std::fprintf(stderr, "cannot fill %s: %s\n", db.c_str(), error.c_str());
+    }
+    return error.empty();
 }
 
 struct Player {
@@ -161,11 +143,12 @@ int main(int argc, char** argv) {
                 connections, seconds);
     std::printf("%12s %14s %10s %10s\n", "rows", "submissions/s", "p50 ms", "p99 ms");
     int status = 0;
+    std::error_code ignored;
     for (long rows : sizes) {
         std::string db =
             postgres.empty() ? dir + "/scores-" + std::to_string(rows) + ".db" : postgres;
         auto filling = Clock::now();
-        if (!(postgres.empty() ? FillSqlite(db, rows) : FillPostgres(db, rows))) {
+        if (!Fill(db, rows)) {
             status = 1;
             break;
         }
@@ -206,10 +189,8 @@ int main(int argc, char** argv) {
                     failed ? "  (some failed)" : "");
         std::fflush(stdout);
         status |= failed != 0;
-        if (postgres.empty()) {
-            std::filesystem::remove(db);
-            std::filesystem::remove(db + "-wal");
-            std::filesystem::remove(db + "-shm");
+        for (const char* file : {"", "-wal", "-shm"}) {
+            std::filesystem::remove(db + file, ignored); // no file for PostgreSQL
         }
     }
     std::filesystem::remove_all(dir);

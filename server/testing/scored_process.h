@@ -33,6 +33,7 @@ public:
                         int timeoutMs = 10000);
 
 private:
+    bool Spawn(const std::string& binary, const std::vector<std::string>& args);
     pid_t m_pid = -1;
     int m_output = -1;
     int m_port = 0;

@@ -50,9 +50,7 @@ struct Fixture {
 };
 
 // A half-scale sine's level.
-double FullScaleToneDb() {
-    return 20.0 * std::log10(0.5) - 3.0103;
-}
+const double kToneDb = 20.0 * std::log10(0.5) - 3.0103;
 
 TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
     struct Case {
@@ -90,7 +88,7 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
         RenderedAudio out = f.audio.RenderMs(400);
         for (auto [channel, want] :
              {std::pair{Channel::Left, c.leftDb}, {Channel::Right, c.rightDb}}) {
-            double got = out.EnergyDb(channel) - FullScaleToneDb();
+            double got = out.EnergyDb(channel) - kToneDb;
             if (std::isinf(want)) {
                 EXPECT_LT(got, -90.0) << "pan " << c.pan << " volume " << c.volume;
             } else {
@@ -139,13 +137,13 @@ TEST(Mixer, OneShotEndsLoopGoesOnAndStopFadesWithoutAClick) {
         peak = std::max(peak, std::abs(mixed.Sample(Channel::Left, i)));
     }
     EXPECT_EQ(peak, 1.0f);
-    EXPECT_GT(mixed.EnergyDb(Channel::Left), FullScaleToneDb() + 6.0) << "louder than one";
+    EXPECT_GT(mixed.EnergyDb(Channel::Left), kToneDb + 6.0) << "louder than one";
 
     auto loop = f.Tone(0.1);
     loop->Play(platform::kPlayLooping);
     f.audio.RenderMs(950);
     RenderedAudio later = f.audio.RenderMs(100);
-    EXPECT_NEAR(later.EnergyDb(Channel::Left), FullScaleToneDb(), 0.2);
+    EXPECT_NEAR(later.EnergyDb(Channel::Left), kToneDb, 0.2);
     EXPECT_EQ(loop->GetStatus(), platform::kStatusPlaying | platform::kStatusLooping);
 
     loop->Stop();

@@ -105,8 +105,7 @@ TEST(English, AWonDuelIsToldInEnglish) {
 // The score dialog and the boxes around it: a score for an area the dialog
 // no longer lists, chosen anew and sent; then アップデート without an updater.
 TEST(English, TheScoreDialogAndTheBoxesSpeakEnglish) {
-    server_test::TempDir dir;
-    server_test::Scored server(dir.Path() + "/scores.db");
+    server_test::Scored server;
     server.Start();
     kztest::Game game;
     kztest::WriteSettings(game, "lang=en\naria=Atlantis\n" + kztest::ServerSetting(server.Port()));
@@ -135,25 +134,6 @@ TEST(English, TheScoreDialogAndTheBoxesSpeakEnglish) {
     ASSERT_EQ(game.system.ScoreDialogs().Waits().size(), 1u);
     EXPECT_EQ(game.system.ScoreDialogs().Waits()[0].title, "Sending…");
     EXPECT_TRUE(duel_test::Contains(game.system.Speech().Texts(), "Sending…"));
-}
-
-TEST(English, TheServerAnswersInTheLanguageAsked) {
-    server_test::TempDir dir;
-    server_test::Scored server(dir.Path() + "/scores.db");
-    server.Start();
-    // Accept-Language and the answer's first words (no header at all is
-    // answered in Japanese, as the server's own tests hear).
-    const std::pair<const char*, const char*> cases[] = {
-        {"ja", "記録しました。"},          {"en", "Your score is recorded."},
-        {"ja,en;q=0.5", "記録しました。"}, {"fr, en;q=0.8, ja;q=0.6", "Your score is recorded."},
-        {"de", "記録しました。"},          {"en-US,en;q=0.9", "Your score is recorded."}};
-    httplib::Client client("127.0.0.1", server.Port());
-    const std::string target = std::string(scored::ScoreServer::kSubmitPath) + "?" +
-                               server_test::SubmitQuery("Japan", "a", 1, 0);
-    for (const auto& [asked, answer] : cases) {
-        auto res = client.Get(target, {{"Accept-Language", asked}});
-        EXPECT_NE(server_test::Utf8(res ? res->body : "").find(answer), std::string::npos) << asked;
-    }
 }
 
 // Each narration, Japanese or English, is over before the next begins 5000 ms

@@ -5,41 +5,31 @@
 
 namespace {
 
-const char* const kVoices[] = {"tutorial", "easy", "normal", "hard", "NetRecord", "update", "end"};
-
-struct Step {
-    int key;
-    int item; // the item spoken after it
-};
-
 TEST(MenuSound, EveryKeyReleaseSpeaksTheItemThenHighlighted) {
-    struct Case {
-        const char* what;
-        std::vector<Step> steps;
+    const char* const voices[] = {"tutorial",  "easy",   "normal", "hard",
+                                  "NetRecord", "update", "end"};
+    // From a fresh menu, keys and the item spoken after each: down to the end,
+    // where it holds; up at the top holds; other keys say where the player
+    // is; enter speaks the item it chooses.
+    const std::vector<std::pair<int, int>> cases[] = {
+        {{VK_DOWN, 1},
+         {VK_DOWN, 2},
+         {VK_DOWN, 3},
+         {VK_DOWN, 4},
+         {VK_DOWN, 5},
+         {VK_DOWN, 6},
+         {VK_DOWN, 6}},
+        {{VK_UP, 0}, {VK_DOWN, 1}, {VK_UP, 0}, {VK_UP, 0}},
+        {{VK_ESCAPE, 0}, {'A', 0}, {VK_DOWN, 1}, {VK_RIGHT, 1}, {VK_NUMPAD2, 1}, {VK_RETURN, 1}},
     };
-    const Case cases[] = {
-        {"down to the end, where it holds",
-         {{VK_DOWN, 1},
-          {VK_DOWN, 2},
-          {VK_DOWN, 3},
-          {VK_DOWN, 4},
-          {VK_DOWN, 5},
-          {VK_DOWN, 6},
-          {VK_DOWN, 6}}},
-        {"up at the top holds", {{VK_UP, 0}, {VK_DOWN, 1}, {VK_UP, 0}, {VK_UP, 0}}},
-        {"other keys say where the player is",
-         {{VK_ESCAPE, 0}, {'A', 0}, {VK_DOWN, 1}, {VK_RIGHT, 1}, {VK_NUMPAD2, 1}}},
-        {"space and enter speak the item they choose", {{VK_DOWN, 1}, {VK_RETURN, 1}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& steps : cases) {
         duel_test::DuelGame g(0);
-        for (const Step& step : c.steps) {
+        for (auto [key, item] : steps) {
             g.log.Clear();
-            g.Key(step.key);
+            g.Key(key);
             EXPECT_EQ(g.log.Started(),
-                      std::vector<std::string>{std::string("\\sound\\menu\\") + kVoices[step.item]})
-                << "key " << step.key;
+                      std::vector<std::string>{std::string("\\sound\\menu\\") + voices[item]})
+                << "key " << key;
         }
     }
 }

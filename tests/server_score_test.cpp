@@ -1,0 +1,347 @@
+// The score server as players and operators meet it: the real binary over
+// SQLite and over PostgreSQL, what it stores, ranks and shows, and what
+// survives a crash or a hung database.
+#include "server_fixture.h"
+
+#include <csignal>
+
+namespace {
+
+using server_test::ScoreServerTest;
+using server_test::Utf8;
+
+const char* const kValid = "aria=Japan&name=Taro&mode=0&level=2&score=3";
+
+// A submission is stored exactly as sent, or refused (400, nothing stored)
+// with the reason the player reads.
+struct SubmissionCase {
+    const char* query;
+    const char* reason; // null: stored as below
+    const char* area = "";
+    const char* name = "";
+    int level = 0;
+    int score = 0;
+};
+
+const SubmissionCase kSubmissions[] = {
+    {"name=Taro&mode=0&level=2&score=3", "地域がありません。"},
+    {"aria=Japan&mode=0&level=2&score=3", "名前がありません。"},
+    {"aria=Japan&name=Taro&mode=0&level=2", "スコアがありません。"},
+    {"aria=Japan&name=Taro&name=Jiro&mode=0&level=2&score=3", "名前が二つ以上あります。"},
+    // An unencoded "&" in a name must not store a cut-off name.
+    {"aria=Japan&name=Tom&Jerry&mode=0&level=2&score=3", "余分な項目があります。"},
+    {"aria=&name=Taro&mode=0&level=2&score=3", "地域を選んでください。"},
+    {"aria=japan&name=Taro&mode=0&level=2&score=3", "地域がリストにありません。"},
+    {"aria=Japan&name=123456789012345678901234567890123&mode=0&level=2&score=3",
+     "名前は 32 文字までです。"},
+    {"aria=Japan&name=%82%20&mode=0&level=2&score=3", "名前の文字コードが CP932 ではありません。"},
+    {"aria=Japan&name=Ta%0Aro&mode=0&level=2&score=3", "名前に使えない文字があります。"},
+    {"aria=Japan&name=Taro&mode=1&level=2&score=3", "モードは 0 だけです。"},
+    {"aria=Japan&name=Taro&mode=0&level=0&score=3", "レベルは 1 から 3 です。"},
+    {"aria=Japan&name=Taro&mode=0&level=4&score=3", "レベルは 1 から 3 です。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=-1", "スコアは 0 から 9999 です。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=10000", "スコアは 0 から 9999 です。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=1e3", "スコアは 0 から 9999 です。"},
+    {"aria=Secret&name=A&mode=0&level=1&score=0", nullptr, "Secret", "A", 1, 0},
+    {"aria=Zimbabwe&name=B&mode=0&level=3&score=9999", nullptr, "Zimbabwe", "B", 3, 9999},
+    {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2", nullptr, "Antigua and Barbuda", "D",
+     2, 2},
+    {"score=0007&level=1&mode=0&name=E&aria=Japan", nullptr, "Japan", "E", 1, 7},
+    // The characters that would cut or change an unencoded query.
+    {"aria=Japan&name=a%26b%3Dc%23d%25e%2bf%20g+h&mode=0&level=1&score=5", nullptr, "Japan",
+     "a&b=c#d%e+f g h", 1, 5},
+    {"aria=Japan&name=100%&mode=0&level=1&score=6", nullptr, "Japan", "100%", 1, 6},
+    // CP932 names are stored as UTF-8. CP932 differs from plain Shift_JIS
+    // exactly where a wrong table would show: the backslash, the tilde, the
+    // wave dash and the NEC and IBM extensions.
+    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1", nullptr, "Japan", "山田ｶﾀﾅ", 1,
+     1},
+    {"aria=Japan&name=%5C%7E%81%60&mode=0&level=1&score=2", nullptr, "Japan", "\\~～", 1, 2},
+    {"aria=Japan&name=%87%40%87%94%FB%FC&mode=0&level=1&score=3", nullptr, "Japan", "①∑髙", 1, 3},
+    // 32 characters of two bytes each: the limit counts characters.
+    {"aria=Japan&name="
+     "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
+     "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
+     "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
+     "&mode=0&level=1&score=9",
+     nullptr, "Japan", "山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山", 1, 9},
+};
+
+TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
+    for (const SubmissionCase& c : kSubmissions) {
+        SCOPED_TRACE(c.query);
+        const int64_t before = m_server.Rows();
+        auto res = m_server.Submit(c.query);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, c.reason ? 400 : 200);
+        EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=Shift_JIS");
+        const std::string message = Utf8(res->body);
+        EXPECT_NE(message.find(c.reason ? "記録できませんでした。" : "記録しました。"),
+                  std::string::npos);
+        if (c.reason) {
+            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+            EXPECT_EQ(m_server.Rows(), before);
+            continue;
+        }
+        EXPECT_EQ(m_server.Rows(), before + 1);
+        auto best = m_server.Store().Best(c.level, 50);
+        ASSERT_TRUE(best);
+        int found = 0;
+        for (const auto& row : *best) {
+            found += row.name == c.name && row.area == c.area && row.score == c.score;
+        }
+        EXPECT_EQ(found, 1);
+    }
+}
+
+TEST_P(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
+    // Another hand takes the table away under the running server.
+    ASSERT_TRUE(server_test::ExecuteSql(m_server.db, "DROP TABLE results"));
+
+    auto res = m_server.Submit(kValid);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 503);
+    EXPECT_NE(Utf8(res->body).find("サーバーで保存できませんでした。"), std::string::npos);
+    auto page = m_server.Get(std::string(scored::ScoreServer::kResultPath));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 503);
+    EXPECT_NE(page->body.find("記録を読み込めませんでした。"), std::string::npos);
+}
+
+TEST_P(ScoreServerTest, ResultPageEscapesWhatPlayersTyped) {
+    const std::string name = "<script>alert(\"x\")</script>&'";
+    ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Japan", name, 1, 0))->status, 200);
+    auto res = m_server.Get(std::string(scored::ScoreServer::kResultPath));
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(res->get_header_value("Content-Security-Policy").find("default-src 'none'"),
+              std::string::npos);
+    const std::string& page = res->body;
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;"),
+              std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("&'"), std::string::npos);
+}
+
+// Row cells in page order: rank, name, area, mistakes.
+std::vector<std::string> Rows(const std::string& page, size_t from, size_t to) {
+    std::vector<std::string> rows;
+    for (size_t at = page.find("<tr><td", from); at < to; at = page.find("<tr><td", at + 1)) {
+        std::string row = page.substr(at, page.find("</tr>", at) - at);
+        std::string cells;
+        for (size_t c = row.find("<td"); c != std::string::npos; c = row.find("<td", c + 1)) {
+            size_t open = row.find('>', c) + 1;
+            cells += (cells.empty() ? "" : "|") + row.substr(open, row.find("</td>", open) - open);
+        }
+        // The time stamp differs from run to run.
+        rows.push_back(cells.substr(0, cells.rfind('|')));
+    }
+    return rows;
+}
+
+// The same table for every visitor; its words in English for those who
+// prefer English to Japanese.
+TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
+    const std::tuple<const char*, int, int> sent[] = {
+        {"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 9999}};
+    for (auto [name, level, score] : sent) {
+        ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Spain", name, level, score))->status,
+                  200);
+    }
+    struct Words {
+        const char* lang;
+        std::array<const char*, 3> levels;
+        const char *empty, *unnamed, *rankColumn;
+    };
+    const Words ja{
+        "ja", {"イージー", "ノーマル", "ハード"}, "まだ記録がありません。", "(名無し)", "順位"};
+    const Words en{"en", {"Easy", "Normal", "Hard"}, "No results yet.", "(no name)", "Rank"};
+    const std::pair<const char*, Words> visitors[] = {{"de", ja},
+                                                      {"ja, en;q=0.9", ja},
+                                                      {"fr, en-GB;q=0.9, ja;q=0.8", en},
+                                                      {"en-US,en;q=0.9", en}};
+    for (const auto& [accept, v] : visitors) {
+        SCOPED_TRACE(accept);
+        httplib::Client client("127.0.0.1", m_server.Port());
+        auto res = client.Get(std::string(scored::ScoreServer::kResultPath),
+                              {{"Accept-Language", accept}});
+        ASSERT_TRUE(res);
+        const std::string& page = res->body;
+        EXPECT_NE(page.find("<html lang=\"" + std::string(v.lang) + "\">"), std::string::npos);
+        EXPECT_NE(page.find("<th scope=\"col\">" + std::string(v.rankColumn)), std::string::npos);
+        size_t easy = page.find("<h2>" + std::string(v.levels[0]) + "</h2>");
+        size_t normal = page.find("<h2>" + std::string(v.levels[1]) + "</h2>");
+        size_t hard = page.find("<h2>" + std::string(v.levels[2]) + "</h2>");
+        ASSERT_LT(easy, normal);
+        ASSERT_LT(normal, hard);
+        ASSERT_NE(hard, std::string::npos);
+        EXPECT_NE(page.substr(easy, normal - easy).find(v.empty), std::string::npos);
+        EXPECT_EQ(Rows(page, normal, hard),
+                  (std::vector<std::string>{"1|" + std::string(v.unnamed) + "|Spain|0",
+                                            "2|a|Spain|1", "2|b|Spain|1", "4|c|Spain|4"}));
+        EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|9999"}));
+    }
+}
+
+TEST_P(ScoreServerTest, ResultPageShowsOnlyTheBestFiftyOfALevel) {
+    scored::Submission s{"Japan", "", 1, 0};
+    std::string error;
+    for (int i = 0; i <= scored::ScoreServer::kBestPerLevel; ++i) {
+        s.name = "p" + std::to_string(i);
+        s.score = scored::ScoreServer::kBestPerLevel - i;
+        ASSERT_TRUE(m_server.Store().Add(s, error)) << error;
+    }
+    auto rows = Rows(m_server.ResultPage(), 0, std::string::npos);
+    ASSERT_EQ(rows.size(), 50u);
+    EXPECT_EQ(rows.front(), "1|p50|Japan|0");
+    EXPECT_EQ(rows.back(), "50|p1|Japan|49");
+}
+
+using Results = std::vector<std::pair<int, int>>; // level, mistakes
+
+// Before, then mine: its level and mistakes, and the rank and count the player
+// is told. Fewer mistakes rank higher; equal scores share a rank; other
+// levels do not count.
+const std::tuple<Results, int, int, int, int> kRanks[] = {
+    {{}, 1, 3, 1, 1},
+    {{{2, 1}, {2, 2}}, 2, 0, 1, 3},
+    {{{2, 1}, {2, 2}}, 2, 3, 3, 3},
+    {{{3, 1}, {3, 2}, {3, 2}, {3, 4}}, 3, 2, 2, 5},
+    {{{3, 0}, {3, 0}}, 3, 0, 1, 3},
+    {{{1, 0}, {3, 0}, {2, 5}}, 2, 4, 1, 2},
+    {{{1, 99}, {1, 100}, {1, 250}, {1, 9999}}, 1, 200, 3, 5},
+    {{{1, 99}, {1, 100}, {1, 100}, {1, 101}}, 1, 100, 2, 5},
+    {{{3, 0}, {3, 5000}, {3, 9998}}, 3, 9999, 4, 4},
+    {Results(60, {2, 100}), 2, 100, 1, 61},
+    {Results(60, {2, 100}), 2, 101, 61, 61},
+};
+
+TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
+    const char* const levels[] = {"イージー", "ノーマル", "ハード"};
+    for (const auto& [before, level, score, rank, count] : kRanks) {
+        const std::string told = std::string(levels[level - 1]) + "で " + std::to_string(count) +
+                                 " 件中 " + std::to_string(rank) + " 位です。";
+        SCOPED_TRACE(told);
+        server_test::Scored server{Fresh()};
+        server.Start();
+        // Sent four at a time, so that results also meet in one batch.
+        std::atomic<int> stored{0};
+        std::vector<std::thread> players;
+        for (int t = 0; t < 4; ++t) {
+            players.emplace_back([&, t, &sent = before] {
+                for (size_t i = t; i < sent.size(); i += 4) {
+                    auto res = server.Submit(
+                        server_test::SubmitQuery("Japan", "x", sent[i].first, sent[i].second));
+                    stored += res && res->status == 200;
+                }
+            });
+        }
+        for (auto& player : players) {
+            player.join();
+        }
+        ASSERT_EQ(stored, static_cast<int>(before.size()));
+        auto res = server.Submit(server_test::SubmitQuery("Japan", "me", level, score));
+        ASSERT_TRUE(res);
+        EXPECT_NE(server_test::Utf8(res->body).find(told), std::string::npos);
+    }
+}
+
+// A database written before ranks were counted gets its counts when opened.
+TEST(ScoreRankUpgrade, ResultsStoredBeforeCountsStillRank) {
+    server_test::TempDir dir;
+    const std::string db = dir.Path() + "/old.db";
+    ASSERT_TRUE(server_test::ExecuteSql(
+        db, "CREATE TABLE results (id INTEGER PRIMARY KEY, area TEXT NOT NULL, name TEXT NOT NULL, "
+            "level INTEGER NOT NULL, score INTEGER NOT NULL, created TEXT NOT NULL DEFAULT "
+            "CURRENT_TIMESTAMP); PRAGMA user_version = 1; INSERT INTO results (area, name, level, "
+            "score) VALUES ('Japan', 'a', 2, 1), ('Japan', 'b', 2, 7), ('Japan', 'c', 1, 0)"));
+    server_test::Scored server{db};
+    server.Start();
+    auto res = server.Submit(server_test::SubmitQuery("Japan", "me", 2, 3));
+    ASSERT_TRUE(res);
+    EXPECT_NE(server_test::Utf8(res->body).find("ノーマルで 3 件中 2 位です。"), std::string::npos);
+}
+
+// The real binary, killed without warning right after it answered: every
+// answered result is still there when the server comes back.
+TEST_P(ScoreServerTest, KillNineLosesNothingAnswered) {
+    const char* names[] = {"一番", "second", "三番"};
+    for (int i = 0; i < 3; ++i) {
+        auto res = m_server.Submit(server_test::SubmitQuery("Japan", names[i], 3, i));
+        ASSERT_TRUE(res);
+        ASSERT_EQ(res->status, 200);
+    }
+    EXPECT_EQ(m_server.process.Stop(SIGKILL), 128 + SIGKILL);
+
+    server_test::Scored second{m_server.db};
+    second.Start();
+    const std::string page = second.ResultPage();
+    for (const char* name : names) {
+        EXPECT_NE(page.find(name), std::string::npos) << name;
+    }
+    EXPECT_EQ(second.process.Stop(SIGTERM), 0) << "a stop request ends the server cleanly";
+    EXPECT_EQ(second.Rows(), 3);
+}
+
+int StatusWithin(int port, const std::string& target, int seconds) {
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(seconds);
+    auto res = client.Get(target);
+    return res ? res->status : 0;
+}
+
+// A database that stops answering costs each player a few seconds and a
+// "could not save", costs nothing to requests that do not need it, and
+// stores nothing it was given once its player has been told so.
+TEST(ScoreDurabilityStalled, AHungDatabaseCostsSecondsAndStoresNothingLate) {
+    server_test::PostgresCluster cluster;
+    if (cluster.url.empty()) {
+        GTEST_SKIP() << cluster.why;
+    }
+    server_test::Scored server{cluster.url};
+    server.Start();
+    const std::string submit = std::string(scored::ScoreServer::kSubmitPath) + "?" +
+                               server_test::SubmitQuery("Japan", "a", 1, 3);
+    const std::string page(scored::ScoreServer::kResultPath);
+    ASSERT_EQ(StatusWithin(server.Port(), submit, 5), 200);
+
+    cluster.Freeze(true);
+    std::vector<std::thread> players;
+    std::atomic<int> unsaved{0};
+    for (int i = 0; i < 12; ++i) {
+        players.emplace_back(
+            [&, i] { unsaved += StatusWithin(server.Port(), i % 2 ? submit : page, 5) == 503; });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(StatusWithin(server.Port(), "/other", 1), 404);
+    EXPECT_EQ(
+        StatusWithin(server.Port(), std::string(scored::ScoreServer::kSubmitPath) + "?x=1", 1),
+        400);
+    for (auto& player : players) {
+        player.join();
+    }
+    EXPECT_EQ(unsaved, 12);
+
+    cluster.Freeze(false);
+    // Time for anything the database still held to be stored, if it could be.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    auto res = server.Submit(server_test::SubmitQuery("Japan", "b", 1, 3));
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_NE(server_test::Utf8(res->body).find("イージーで 2 件中 1 位です。"), std::string::npos)
+        << server_test::Utf8(res->body);
+    EXPECT_EQ(server.Rows(), 2);
+    // The outage is said once, then counted, however many it turned away.
+    const std::string& log = server.process.Output(200);
+    EXPECT_EQ(log.find("cannot", log.find("cannot") + 1), std::string::npos) << log;
+    EXPECT_NE(log.find("answers again (11 more failures"), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreServerTest,
+                         ::testing::Values(server_test::Backend::Sqlite,
+                                           server_test::Backend::Postgres),
+                         server_test::BackendName);
+
+} // namespace
