@@ -1,6 +1,5 @@
-// The mixer's cost per second of output and the images its resampling leaves.
+// The mixer's cost per second of output.
 #include "mixer/mixer.h"
-#include "platform/headless/rendered_audio.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,48 +43,5 @@ void BM_MixVoices(benchmark::State& state) {
                            benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MixVoices)->Arg(1)->Arg(8)->Arg(32)->Arg(139);
-
-// Everything in the output that is not the played tone, against the tone:
-// the images and aliasing of the resampler (and the float noise floor).
-void BM_ResamplingSpurious(benchmark::State& state) {
-    const double hz = static_cast<double>(state.range(0));
-    const auto rate = static_cast<uint32_t>(state.range(1));
-    double spuriousDb = 0.0;
-    for (auto _ : state) {
-        mixer::Mixer mixer(kOutputRate);
-        auto* voice = mixer.CreateVoice(Tone(hz, 22050, 22050), 22050, rate);
-        mixer.Play(voice, true);
-        std::vector<float> out(2 * kOutputRate / 2);
-        mixer.Render(out.data(), kOutputRate / 2);
-        platform::headless::RenderedAudio heard(std::move(out), kOutputRate);
-        // Fit the expected tone (least squares) and measure what is left.
-        const double w = 2.0 * std::numbers::pi * hz * rate / 22050.0 / kOutputRate;
-        double cc = 0, ss = 0, cs = 0, xc = 0, xs = 0;
-        for (uint32_t i = 0; i < heard.Frames(); ++i) {
-            double c = std::cos(w * i), s = std::sin(w * i);
-            double x = heard.Sample(platform::headless::Channel::Left, i);
-            cc += c * c, ss += s * s, cs += c * s, xc += x * c, xs += x * s;
-        }
-        double det = cc * ss - cs * cs;
-        double a = (xc * ss - xs * cs) / det, b = (xs * cc - xc * cs) / det;
-        double tone = 0, rest = 0;
-        for (uint32_t i = 0; i < heard.Frames(); ++i) {
-            double fit = a * std::cos(w * i) + b * std::sin(w * i);
-            double x = heard.Sample(platform::headless::Channel::Left, i);
-            tone += fit * fit;
-            rest += (x - fit) * (x - fit);
-        }
-        spuriousDb = 10.0 * std::log10(rest / tone);
-    }
-    state.counters["spurious_dB"] = spuriousDb;
-}
-BENCHMARK(BM_ResamplingSpurious)
-    ->Args({441, 22050})
-    ->Args({1000, 24200})
-    ->Args({3000, 24200})
-    ->Args({5000, 24200})
-    ->Args({1000, 13200})
-    ->Args({5000, 13200})
-    ->Iterations(1);
 
 } // namespace

@@ -21,7 +21,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -32,15 +31,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 constexpr int kRate = 48000;
-constexpr int kChunk = 32;      // frames the recorder takes at a time
-constexpr float kLoud = 1e-3f;  // -60 dBFS
-constexpr int kPresses = 40;    // per program and round
-constexpr int kWarmUp = 2;      // presses not counted: the output and loop start
-constexpr int kRounds = 2;      // bare and game take turns against drift
-
-// When the last key was released, and when the program's loop had it.
-Clock::time_point g_pressed;
-std::atomic<Clock::time_point> g_handled;
+constexpr int kChunk = 32;     // frames the recorder takes at a time
+constexpr float kLoud = 1e-3f; // -60 dBFS
+constexpr int kPresses = 40;   // per program and round
+constexpr int kWarmUp = 2;     // presses not counted: the output and loop start
+constexpr int kRounds = 2;     // bare and game take turns against drift
 
 // The output as the server plays it, each sample timed on our clock.
 class Monitor {
@@ -61,9 +56,9 @@ public:
     }
     bool Open() const { return m_pa != nullptr; }
 
-    // Waits for a quiet output and a random moment of a period, calls press
-    // and returns the seconds until the first sound came, -1 when none did.
-    double Time(const std::function<void()>& press, double period) {
+    // Waits for a quiet output and a random moment of a period, releases Left
+    // as X would and returns the seconds until the first sound came, -1 for none.
+    double Time(double period) {
         static std::mt19937 random(7);
         std::unique_lock lock(m_mutex);
         while (Clock::now() - m_lastLoud < std::chrono::milliseconds(200)) {
@@ -74,9 +69,10 @@ public:
         lock.lock();
         m_heard.reset();
         m_armed = true;
+        SDL_Event up{.key = {.type = SDL_KEYUP,
+                             .keysym = {.scancode = SDL_SCANCODE_LEFT, .sym = SDLK_LEFT}}};
         const auto pressed = Clock::now();
-        g_pressed = pressed;
-        press();
+        SDL_PushEvent(&up);
         m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_heard.has_value(); });
         m_armed = false;
         return m_heard ? Seconds(*m_heard - pressed).count() : -1;
@@ -112,26 +108,12 @@ private:
     bool m_armed = false;
 };
 
-struct Heard {
-    std::vector<double> sound; // seconds from the release, -1 for nothing
-    std::vector<double> loop;  // the same to the program's loop
-};
-
-// Releases Left from another thread, as X would, then closes the program.
-void Presser(Monitor& monitor, double period, Heard& heard) {
+// Releases Left from another thread, then closes the program.
+void Presser(Monitor& monitor, double period, std::vector<double>& heard) {
     for (int i = -kWarmUp; i < kPresses; ++i) {
-        const double sound = monitor.Time(
-            [] {
-                SDL_Event up{};
-                up.type = SDL_KEYUP;
-                up.key.keysym.scancode = SDL_SCANCODE_LEFT;
-                up.key.keysym.sym = SDLK_LEFT;
-                SDL_PushEvent(&up);
-            },
-            period);
+        const double sound = monitor.Time(period);
         if (i >= 0) {
-            heard.sound.push_back(sound);
-            heard.loop.push_back(Seconds(g_handled.load() - g_pressed).count());
+            heard.push_back(sound);
         }
     }
     SDL_Event quit{};
@@ -141,7 +123,7 @@ void Presser(Monitor& monitor, double period, Heard& heard) {
 
 std::atomic<bool> g_click{false};
 
-void RunBare(Monitor& monitor, uint32_t period, Heard& heard) {
+void RunBare(Monitor& monitor, uint32_t period, std::vector<double>& heard) {
     SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO);
     SDL_Window* window = SDL_CreateWindow("bare", 0, 0, 160, 120, SDL_WINDOW_SHOWN);
     SDL_AudioSpec want{};
@@ -162,7 +144,6 @@ void RunBare(Monitor& monitor, uint32_t period, Heard& heard) {
     SDL_Event event;
     while (SDL_WaitEvent(&event) && event.type != SDL_QUIT) {
         if (event.type == SDL_KEYUP) {
-            g_handled = Clock::now();
             g_click = true;
         }
     }
@@ -172,36 +153,12 @@ void RunBare(Monitor& monitor, uint32_t period, Heard& heard) {
     SDL_Quit();
 }
 
-// Notes when the game's loop hands it a key.
-class KeyTimes : public platform::WindowEvents, public platform::WindowSystem {
-public:
-    explicit KeyTimes(platform::WindowSystem& real) : m_real(real) {}
-    std::unique_ptr<platform::Window> CreateMainWindow(const platform::WindowSpec& layout,
-                                                       platform::WindowEvents& events) override {
-        m_game = &events;
-        return m_real.CreateMainWindow(layout, *this);
-    }
-    void OnWindowTick(int timerId) override { m_game->OnWindowTick(timerId); }
-    void OnWindowKeyUp(int vk) override {
-        g_handled = Clock::now();
-        m_game->OnWindowKeyUp(vk);
-    }
-    void OnWindowPaint() override { m_game->OnWindowPaint(); }
-    void OnWindowDestroy() override { m_game->OnWindowDestroy(); }
-
-private:
-    platform::WindowSystem& m_real;
-    platform::WindowEvents* m_game = nullptr;
-};
-
 // The menu speaks the item it is on at every key; its greeting and music are
 // stopped first, and the voice's own lead-in is taken off.
-void RunGame(Monitor& monitor, uint32_t period, Heard& heard) {
+void RunGame(Monitor& monitor, uint32_t period, std::vector<double>& heard) {
     platform::sdl::SdlSystem system;
     platform::headless::RecordedSpeech speech;
     platform::Services services = system.Installed();
-    KeyTimes windows(*services.windows);
-    services.windows = &windows;
     services.speech = &speech;
     system.Reinstall(services);
     CKirikazeJApp app("kirikazeJ");
@@ -221,7 +178,7 @@ void RunGame(Monitor& monitor, uint32_t period, Heard& heard) {
     std::thread presser([&] { Presser(monitor, double(period ? period : 256) / kRate, heard); });
     dlg.DoModal();
     presser.join();
-    for (double& h : heard.sound) {
+    for (double& h : heard) {
         h -= h < 0 ? 0 : double(lead / 2) / voice.format.samplesPerSec;
     }
 }
@@ -243,11 +200,10 @@ void BM_KeyToSound(benchmark::State& state) {
     } else {
         unsetenv("KZ_AUDIO_PERIOD");
     }
-    const auto oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(KZ_DATA_DIR);
+    std::filesystem::current_path(KZ_DATA_DIR); // the game reads its pack from here
     Monitor monitor;
-    Heard bare;
-    Heard game;
+    std::vector<double> bare; // seconds from each release to its sound, -1 for none
+    std::vector<double> game;
     for (auto _ : state) {
         if (!monitor.Open()) {
             state.SkipWithError("no PulseAudio server to hear the output on");
@@ -258,16 +214,14 @@ void BM_KeyToSound(benchmark::State& state) {
             RunGame(monitor, period, game);
         }
     }
-    std::filesystem::current_path(oldDir);
     for (const double q : {0.5, 0.9}) {
         const std::string name = q == 0.5 ? "median" : "p90";
-        state.counters["bare_" + name + "_ms"] = At(bare.sound, q);
-        state.counters["game_" + name + "_ms"] = At(game.sound, q);
-        state.counters["added_" + name + "_ms"] = At(game.sound, q) - At(bare.sound, q);
-        state.counters["loop_added_" + name + "_ms"] = At(game.loop, q) - At(bare.loop, q);
+        state.counters["bare_" + name + "_ms"] = At(bare, q);
+        state.counters["game_" + name + "_ms"] = At(game, q);
+        state.counters["added_" + name + "_ms"] = At(game, q) - At(bare, q);
     }
-    state.counters["unheard"] = double(std::ranges::count(bare.sound, -1.0) +
-                                       std::ranges::count(game.sound, -1.0));
+    state.counters["unheard"] =
+        double(std::ranges::count(bare, -1.0) + std::ranges::count(game, -1.0));
 }
 BENCHMARK(BM_KeyToSound)->Arg(512)->Arg(256)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond);
 

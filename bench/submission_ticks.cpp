@@ -73,10 +73,8 @@ void BM_TickGapWhileTheServerStalls(benchmark::State& state) {
     });
     const int port = server.bind_to_any_port("127.0.0.1");
     std::thread serving([&server] { server.listen_after_bind(); });
-    const auto oldDir = std::filesystem::current_path();
-    std::filesystem::current_path(KZ_DATA_DIR);
+    std::filesystem::current_path(KZ_DATA_DIR); // the game reads its pack from here
     double worst = 0;
-    size_t ticks = 0;
     for (auto _ : state) {
         platform::sdl::SdlSystem system;
         platform::headless::RecordedSpeech speech;
@@ -95,18 +93,15 @@ void BM_TickGapWhileTheServerStalls(benchmark::State& state) {
         dlg.ChangeScene(2, 1);
         dlg.DoModal();
         const auto& t = timing.times;
-        ticks = t.size() - 2;
         for (size_t i = 1; i < t.size(); ++i) {
             worst =
                 std::max(worst, std::chrono::duration<double, std::milli>(t[i] - t[i - 1]).count());
         }
     }
     state.counters["max_tick_gap_ms"] = worst;
-    state.counters["ticks_while_waiting"] = static_cast<double>(ticks);
     stopping = true;
     server.stop();
     serving.join();
-    std::filesystem::current_path(oldDir);
     platform::SetInetLimits(previous);
 }
 BENCHMARK(BM_TickGapWhileTheServerStalls)->Iterations(1)->Unit(benchmark::kMillisecond);

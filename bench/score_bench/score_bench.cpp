@@ -79,12 +79,8 @@ bool Fill(const std::string& db, long rows) {
     return error.empty();
 }
 
-struct Player {
-    std::vector<double> latencyMs;
-    long failed = 0;
-};
-
-void Play(int port, int seed, Clock::time_point until, Player& p) {
+// Each answer's milliseconds, -1 for one that failed.
+void Play(int port, int seed, Clock::time_point until, std::vector<double>& latencyMs) {
     httplib::Client client("127.0.0.1", port);
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
@@ -94,12 +90,8 @@ void Play(int port, int seed, Clock::time_point until, Player& p) {
                            "&mode=0&level=2&score=" + std::to_string(random() % 100);
         auto start = Clock::now();
         auto res = client.Get(path.c_str());
-        if (!res || res->status != 200) {
-            ++p.failed;
-            continue;
-        }
-        p.latencyMs.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+        latencyMs.push_back(res && res->status == 200 ? took.count() : -1);
     }
 }
 
@@ -165,7 +157,7 @@ int main(int argc, char** argv) {
             status = 1;
             break;
         }
-        std::vector<Player> players(connections);
+        std::vector<std::vector<double>> players(connections);
         std::vector<std::thread> threads;
         auto start = Clock::now();
         auto until = start + std::chrono::seconds(seconds);
@@ -178,11 +170,10 @@ int main(int argc, char** argv) {
         double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         server.Stop(SIGTERM);
         std::vector<double> latency;
-        long failed = 0;
         for (auto& p : players) {
-            latency.insert(latency.end(), p.latencyMs.begin(), p.latencyMs.end());
-            failed += p.failed;
+            latency.insert(latency.end(), p.begin(), p.end());
         }
+        const auto failed = std::erase(latency, -1.0);
         std::sort(latency.begin(), latency.end());
         std::printf("%12ld %14.0f %10.2f %10.2f%s\n", rows, latency.size() / elapsed,
                     Percentile(latency, 0.50), Percentile(latency, 0.99),
