@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
 """Hears the menu again after the sound server came back.
 
-Usage: hear-return.py <raw s16 recording> <rate> <data folder> <seconds:item>
+Usage: hear-return.py <raw s16 stereo recording> <rate> <data folder> <seconds:item>
 
-The recording (parec, s16 stereo) is what the new server played. Prints when
-the first sound came, fits the looping music to the second before the key
-release, then says which item's voice followed the key; exits non-zero when
-nothing was heard or another item was. Sounds are known by their loudness
-over time, in 10 ms steps.
+Says which item's voice followed the key release over the looping music, known
+by loudness in 10 ms steps; exits non-zero when nothing or another item was heard.
 """
 import array
 import math

@@ -122,26 +122,24 @@ TEST(DesktopSettings, ScaleAndRumbleAsWrittenByHand) {
         int scale;
         bool rumble;
     };
+    // Out of range or not a number: the plain size; only an explicit 0 turns
+    // rumble off; the last line of a key counts, as for the game's own values.
     const Case cases[] = {
         {"", 1, true},
         {"scale=2\n", 2, true},
         {"scale=4\nrumble=0\n", 4, false},
-        {"scale = 3 \nrumble = 0\n", 3, false},
-        // Out of range or not a number: the plain size, never a broken window.
         {"scale=0\n", 1, true},
         {"scale=5\n", 1, true},
+        {"scale = 3 \nrumble = 0\n", 3, false},
         {"scale=2x\n", 1, true},
-        // Only an explicit 0 turns rumble off.
         {"rumble=1\n", 1, true},
         {"rumble=off\n", 1, true},
-        // The last line of a key counts, as for the game's own values.
         {"scale=2\nscale=3\nrumble=0\nrumble=1\n", 3, true},
     };
     platform::headless::HeadlessSystem system;
     const std::string path = platform::ProfileStore::PathFor("velsoft", "kirikazeJ");
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     for (const Case& c : cases) {
-        std::ofstream(path, std::ios::trunc) << c.file;
+        WriteFile(path, c.file);
         const DesktopSettings settings = DesktopSettings::Load("velsoft", "kirikazeJ");
         EXPECT_EQ(settings.scale, c.scale) << c.file;
         EXPECT_EQ(settings.rumble, c.rumble) << c.file;

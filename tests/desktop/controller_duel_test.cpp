@@ -1,11 +1,7 @@
-// An easy duel won with a game controller alone, on the real SDL backend on a
-// virtual screen: SDL's virtual controller stands in for the pad, SDL's disk
-// audio driver for the speakers. The player only listens (which sound starts,
-// on which side, how high) and only uses the controller: D-pad and south to
-// choose イージー, the shoulders to block, south to strike and to confirm the
-// win, east to close the score dialog, D-pad and south to end the game from
-// its menu. Runs in real time (about a minute), so only where there is a
-// screen: the ctest entry desktop_controller_duel_under_xvfb gives it one.
+// An easy duel won by ear with SDL's virtual controller alone, on the real SDL
+// backend (disk audio) on a virtual screen, from choosing イージー to ending the
+// game from its menu. Runs in real time (about a minute) under the ctest entry
+// desktop_controller_duel_under_xvfb.
 #include "duel/sound_log.h"
 #include "platform/haptics.h"
 #include "platform/headless/recorded_speech.h"
@@ -90,14 +86,10 @@ struct VirtualPad {
     std::vector<platform::Rumble> pulses;
 };
 
-bool OnAScreen() {
+TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     const char* display = std::getenv("DISPLAY");
     const char* driver = std::getenv("SDL_VIDEODRIVER");
-    return display && *display && !(driver && std::string(driver) == "dummy");
-}
-
-TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
-    if (!OnAScreen()) {
+    if (!display || !*display || (driver && std::string(driver) == "dummy")) {
         // The ctest entry that gives it a screen must not pass by skipping.
         ASSERT_EQ(std::getenv("KZ_NEED_SCREEN"), nullptr) << "no screen under Xvfb";
         GTEST_SKIP() << "needs a screen (ctest runs it under Xvfb)";
@@ -201,8 +193,7 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     EXPECT_EQ(chances, 5) << "one chance per enemy felled";
     EXPECT_EQ(app.ExitCode(), 0);
     EXPECT_EQ(presses, 7) << "the game ended from its menu's 終了";
-    // Every block was felt as the same short light pulse, whichever side the
-    // blade came from; with no mistakes, nothing stronger.
+    // With no mistakes, every block was felt as the same short light pulse.
     const platform::Rumble block = platform::RumbleFor(platform::Haptic::Block);
     EXPECT_GE(pad.pulses.size(), 5u) << "at least one block for each enemy";
     for (const platform::Rumble& pulse : pad.pulses) {

@@ -46,13 +46,11 @@ struct DuelGame : kztest::Game {
         CatchUp();
     }
     // Plays the output up to the present, so sounds end when they would.
-    platform::headless::RenderedAudio CatchUp() {
-        const auto behind = static_cast<int32_t>(Now() - heardUntil);
-        if (behind <= 0) {
-            return {};
+    void CatchUp() {
+        if (const auto behind = static_cast<int32_t>(Now() - heardUntil); behind > 0) {
+            audio.RenderMs(static_cast<uint32_t>(behind));
+            heardUntil = Now();
         }
-        heardUntil = Now();
-        return audio.RenderMs(static_cast<uint32_t>(behind));
     }
     // Listens ahead of the clock (time stands still for the game).
     platform::headless::RenderedAudio Listen(uint32_t ms) {
@@ -101,8 +99,6 @@ struct DuelGame : kztest::Game {
     platform::headless::HeadlessWindow* window = nullptr;
     uint32_t heardUntil = 0; // the output has been played up to this tick
 };
-
-// Moving a duel along for the rule tests, reading the scene to know what to do.
 
 inline bool Contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();

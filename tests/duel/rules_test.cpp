@@ -7,21 +7,8 @@
 
 namespace {
 
-using duel_test::AwaitAttack;
-using duel_test::AwaitWindowClose;
-using duel_test::BlockAttack;
-using duel_test::Contains;
-using duel_test::DefeatEnemy;
-using duel_test::DuelGame;
-using duel_test::MakeMistakes;
-
-constexpr int kApproach = CSceenGame::kApproach;
-constexpr int kPause = CSceenGame::kPause;
-constexpr int kAttack = CSceenGame::kAttack;
-constexpr int kDefeated = CSceenGame::kDefeated;
-constexpr int kLost = CSceenGame::kLost;
-constexpr int kWon = CSceenGame::kWon;
-constexpr int kTutorial = CSceenGame::kTutorial;
+using namespace duel_test;
+using enum CSceenGame::State;
 
 TEST(DuelRules, TheChanceOpensAfterOneBlockForTheFirstEnemyAndBlocksLeftPlusOneLater) {
     for (unsigned seed : {1u, 42u}) {
@@ -30,12 +17,8 @@ TEST(DuelRules, TheChanceOpensAfterOneBlockForTheFirstEnemyAndBlocksLeftPlusOneL
             SCOPED_TRACE(testing::Message() << "seed " << seed << ", enemy " << enemy);
             ASSERT_EQ(g.Game().m_nEnemy, enemy);
             const int needed = g.Game().m_nBlocksLeft + 1;
-            if (enemy == 1) {
-                EXPECT_EQ(needed, 1);
-            } else {
-                EXPECT_GE(needed, 2);
-                EXPECT_LE(needed, 6);
-            }
+            EXPECT_GE(needed, enemy == 1 ? 1 : 2);
+            EXPECT_LE(needed, enemy == 1 ? 1 : 6);
             int blocks = 0;
             bool chance = false;
             while (!chance && blocks < 8) {
@@ -75,26 +58,21 @@ TEST(DuelRules, TheChanceOpensAfterOneBlockForTheFirstEnemyAndBlocksLeftPlusOneL
 
 TEST(DuelRules, WithFourMistakesTheNextCloseLosesUnlessTheEnemyFallsFirst) {
     enum class Fifth { Blocked, Unblocked, Struck };
-    struct Case {
-        Fifth fifth;
-        bool lost;
-    };
-    const Case cases[] = {{Fifth::Blocked, true}, {Fifth::Unblocked, true}, {Fifth::Struck, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.fifth));
+    for (Fifth fifth : {Fifth::Blocked, Fifth::Unblocked, Fifth::Struck}) {
+        SCOPED_TRACE(static_cast<int>(fifth));
         DuelGame g(2, 5);
         g.system.Pads().Connect(0);
         ASSERT_TRUE(MakeMistakes(g, 4));
         ASSERT_TRUE(AwaitAttack(g));
         g.log.Clear();
-        if (c.fifth != Fifth::Unblocked) {
+        if (fifth != Fifth::Unblocked) {
             BlockAttack(g);
         }
-        if (c.fifth == Fifth::Struck) {
+        if (fifth == Fifth::Struck) {
             g.Key(VK_SPACE);
         }
         AwaitWindowClose(g);
-        if (!c.lost) {
+        if (fifth == Fifth::Struck) {
             EXPECT_EQ(g.Game().m_nState, kDefeated);
             continue;
         }
@@ -118,28 +96,22 @@ TEST(DuelRules, WithFourMistakesTheNextCloseLosesUnlessTheEnemyFallsFirst) {
 TEST(DuelRules, AWrongKeyIsAMistakeAtOnceAndOnlyWrongKeysGoPastFour) {
     DuelGame g(2, 11);
     ASSERT_TRUE(MakeMistakes(g, 4));
-    struct Step {
-        int damage;
-        const char* voice; // null: no damage voice any more
-    };
-    const Step steps[] = {{5, "\\sound\\damage5"}, {6, nullptr}, {7, nullptr}};
     ASSERT_TRUE(AwaitAttack(g));
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.damage);
+    for (int damage = 5; damage <= 7; ++damage) {
+        SCOPED_TRACE(damage);
         g.log.Clear();
         const uint32_t pressed = g.Now();
         g.Key(DuelGame::WrongKey(g.Game().m_nPicture));
-        EXPECT_EQ(g.Game().m_nDamage, step.damage);
+        EXPECT_EQ(g.Game().m_nDamage, damage);
         EXPECT_EQ(g.Game().m_nState, kPause);
         auto started = g.log.Started();
         EXPECT_TRUE(Contains(started, "\\sound\\sasu2"));
-        if (step.voice) {
-            EXPECT_TRUE(Contains(started, step.voice));
+        if (damage == 5) {
+            EXPECT_TRUE(Contains(started, "\\sound\\damage5"));
         } else {
-            EXPECT_EQ(started.size(), 1u) << "only the cut";
+            EXPECT_EQ(started.size(), 1u) << "only the cut: no damage voice any more";
         }
-        EXPECT_EQ(g.LinesShown(),
-                  std::vector<std::string>{"DAMAGE!" + std::to_string(step.damage)});
+        EXPECT_EQ(g.LinesShown(), std::vector<std::string>{"DAMAGE!" + std::to_string(damage)});
         // Keys in the pause do nothing; the next swing comes 1000 ms later.
         g.log.Clear();
         g.Key(VK_SPACE);
@@ -194,51 +166,39 @@ TEST(DuelRules, EscapeLeavesAnyTimeAndTheStrikeKeyConfirmsTheEndOnlyAfter3000Ms)
 
 TEST(DuelRules, TheReactionWindowShrinksWithTheEnemyNumber) {
     // Seen from the player's side: a swing left alone closes after the window.
-    struct Case {
-        int enemy;
-        uint32_t windowMs;
-    };
-    const Case cases[] = {{1, 1500},  {5, 1500}, {6, 1200}, {10, 1200}, {11, 1100},
-                          {20, 1000}, {25, 900}, {30, 800}, {35, 700},  {40, 600},
-                          {45, 500},  {46, 400}, {50, 400}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.enemy);
+    const std::pair<int, uint32_t> cases[] = {
+        {1, 1500}, {5, 1500}, {6, 1200}, {10, 1200}, {11, 1100}, {20, 1000}, {25, 900},
+        {30, 800}, {35, 700}, {40, 600}, {45, 500},  {46, 400},  {50, 400}};
+    for (auto [enemy, windowMs] : cases) {
+        SCOPED_TRACE(enemy);
         DuelGame g(4, 9);
         ASSERT_TRUE(g.RunUntil(kPause));
-        g.Game().m_nEnemy = c.enemy; // skip ahead: the window depends on the number only
+        g.Game().m_nEnemy = enemy; // skip ahead: the window depends on the number only
         ASSERT_TRUE(AwaitAttack(g));
         const uint32_t swing = g.Now();
         g.log.Clear();
         AwaitWindowClose(g);
         ASSERT_TRUE(Contains(g.log.Started(), "\\sound\\sasu2"));
         const uint32_t closed = g.log.Events().front().tick;
-        EXPECT_EQ(closed - swing, c.windowMs);
+        EXPECT_EQ(closed - swing, windowMs);
         ASSERT_TRUE(AwaitAttack(g));
         EXPECT_EQ(g.Now() - closed, 500u) << "the next swing comes half a second after the close";
     }
 }
 
 TEST(DuelRules, WaitsCompareTheTickCountAsSigned32BitNumbers) {
-    struct Case {
-        const char* name;
-        uint32_t startTick;
-        int approachFrames; // the first approach's 2000 ms
-    };
-    const Case cases[] = {
-        {"ordinary", 1000, 20},
-        {"across the wrap to 0", 0xFFFFF000u, 20},
-        {"across the sign change", 0x7FFFFC00u, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        DuelGame g(2, 1, c.startTick);
+    // Frames the first approach's 2000 ms take from that tick on.
+    auto approachFrames = [](uint32_t startTick) {
+        DuelGame g(2, 1, startTick);
         int frames = 0;
-        while (g.Game().m_nState == kApproach && frames < 100) {
+        for (; g.Game().m_nState == kApproach && frames < 100; ++frames) {
             g.Frame();
-            ++frames;
         }
-        EXPECT_EQ(frames, c.approachFrames);
-    }
+        return frames;
+    };
+    EXPECT_EQ(approachFrames(1000), 20);
+    EXPECT_EQ(approachFrames(0xFFFFF000u), 20) << "across the wrap to 0";
+    EXPECT_EQ(approachFrames(0x7FFFFC00u), 1) << "across the sign change";
 }
 
 } // namespace

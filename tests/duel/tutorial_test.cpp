@@ -33,59 +33,40 @@ struct Demonstration {
 
 struct Step {
     uint32_t at; // ms from the start of the scene to the narration
-    Demonstration demonstration;
     std::vector<std::string> lines;
-    int32_t clashSide; // where a clash sounds in this step
-    const char* keys;  // within the 5000 ms after the narration starts
+    // Before the narration; from then on a clash sounds on its side.
+    Demonstration demonstration = {};
+    const char* keys = kSilent; // within the 5000 ms after the narration starts
 };
 
 // The run opens with the tutorial, so the first swing that asks for a rate is
 // the run's first request: it plays at the sample's own rate (22050 Hz) times
 // 1.1 rather than high. Every later one is 1.1 × 22000 or 1.1 × 12000.
 const Step kSteps[] = {
-    {1000, {}, {"あなたは、勇敢な侍です。あなたは敵を倒します"}, kCentre, kSilent},
-    {6000, {}, {"あなたは、1対1で敵と戦います。"}, kCentre, kSilent},
-    {11000, {}, {"敵は、刀で襲ってきます。"}, kCentre, kSilent},
-    {16000,
-     {},
-     {"あなたは、相手の刀を受けとめながら", "チャンスを見つけて攻撃します"},
-     kCentre,
-     kSilent},
+    {1000, {"あなたは、勇敢な侍です。あなたは敵を倒します"}},
+    {6000, {"あなたは、1対1で敵と戦います。"}},
+    {11000, {"敵は、刀で襲ってきます。"}},
+    {16000, {"あなたは、相手の刀を受けとめながら", "チャンスを見つけて攻撃します"}},
     {22000,
-     {"\\sound\\huri", kLeft, 24255, "cc ww ww ww -- -"},
      {"左のスピーカーから高い音がすれば刀は左上"},
-     kLeft,
-     kSilent},
-    {27000, {}, {"7か、Ａを押してください"}, kLeft, "cc ww ww ww -- -"},
-    {33000,
-     {"\\sound\\huri", kLeft, 13200},
-     {"左のスピーカーから低い音がすれば刀は左下"},
-     kLeft,
-     kSilent},
-    {38000, {}, {"1か、Ｚを押してください"}, kLeft, "ww ww cc ww -- -"},
-    {44000,
-     {"\\sound\\huri", kRight, 24200},
-     {"右のスピーカーから高い音がすれば刀は右上"},
-     kRight,
-     kSilent},
-    {49000, {}, {"9か、Ｋを押してください"}, kRight, "ww cc ww ww -- -"},
-    {55000,
-     {"\\sound\\huri", kRight, 13200},
-     {"右のスピーカーから低い音がすれば刀は右下"},
-     kRight,
-     kSilent},
-    {60000, {}, {"3か、Ｍを押してください"}, kRight, "ww ww ww cc -- -"},
+     {"\\sound\\huri", kLeft, 24255, "cc ww ww ww -- -"}},
+    {27000, {"7か、Ａを押してください"}, {}, "cc ww ww ww -- -"},
+    {33000, {"左のスピーカーから低い音がすれば刀は左下"}, {"\\sound\\huri", kLeft, 13200}},
+    {38000, {"1か、Ｚを押してください"}, {}, "ww ww cc ww -- -"},
+    {44000, {"右のスピーカーから高い音がすれば刀は右上"}, {"\\sound\\huri", kRight, 24200}},
+    {49000, {"9か、Ｋを押してください"}, {}, "ww cc ww ww -- -"},
+    {55000, {"右のスピーカーから低い音がすれば刀は右下"}, {"\\sound\\huri", kRight, 13200}},
+    {60000, {"3か、Ｍを押してください"}, {}, "ww ww ww cc -- -"},
     {66000,
-     {"\\sound\\chance", kCentre, 22050},
      {"あなたは、チャンスの音が聞こえたら", "5か、スペースキーを押してください"},
-     kCentre,
+     {"\\sound\\chance", kCentre, 22050},
      "ww ww ww ww ss -"},
-    {71000, {}, {"倒すことができれば、次の敵が現れます"}, kCentre, kSilent},
-    {76000, {}, {"５回間違えると負けです"}, kCentre, kSilent},
-    {81000, {}, {"イージーモードでは、5人の敵を倒せば勝ちです"}, kCentre, kSilent},
-    {86000, {}, {"ノーマルモードでは、10人の敵を倒せば勝ちです"}, kCentre, kSilent},
-    {91000, {}, {"ハードモードでは、50人の敵を倒せば勝ちです"}, kCentre, kSilent},
-    {96000, {}, {"これでチュートリアルを終わります"}, kCentre, kSilent},
+    {71000, {"倒すことができれば、次の敵が現れます"}},
+    {76000, {"５回間違えると負けです"}},
+    {81000, {"イージーモードでは、5人の敵を倒せば勝ちです"}},
+    {86000, {"ノーマルモードでは、10人の敵を倒せば勝ちです"}},
+    {91000, {"ハードモードでは、50人の敵を倒せば勝ちです"}},
+    {96000, {"これでチュートリアルを終わります"}},
 };
 
 struct Tutorial {
@@ -107,12 +88,8 @@ struct Tutorial {
 // Releases each key of kKeys in turn and checks it against the expected
 // effects, one character per key (blanks only group them).
 void TryKeys(Tutorial& t, const char* effects, int32_t clashSide) {
-    std::string codes;
-    for (const char* p = effects; *p; ++p) {
-        if (*p != ' ') {
-            codes += *p;
-        }
-    }
+    std::string codes = effects;
+    std::erase(codes, ' ');
     ASSERT_EQ(codes.size(), std::size(kKeys));
     for (size_t i = 0; i < codes.size(); ++i) {
         const int key = kKeys[i];
@@ -158,11 +135,13 @@ void TryKeys(Tutorial& t, const char* effects, int32_t clashSide) {
 TEST(Tutorial, EveryStepSpeaksShowsAndAnswersItsKeys) {
     Tutorial t;
     EXPECT_TRUE(t.g.LinesShown().empty()) << "nothing to read before the first step";
+    int32_t clashSide = kCentre;
     for (size_t n = 0; n < std::size(kSteps); ++n) {
         const Step& step = kSteps[n];
         SCOPED_TRACE(testing::Message() << "step " << n);
         const Demonstration& demo = step.demonstration;
         if (demo.sound) {
+            clashSide = demo.pan;
             EXPECT_EQ(t.NextSounds(), std::vector<std::string>{demo.sound});
             EXPECT_EQ(t.Elapsed(), step.at - 1000);
             EXPECT_EQ(t.g.log.PanOf(demo.sound), demo.pan);
@@ -173,7 +152,7 @@ TEST(Tutorial, EveryStepSpeaksShowsAndAnswersItsKeys) {
         EXPECT_EQ(t.NextSounds(), std::vector<std::string>{narration});
         EXPECT_EQ(t.Elapsed(), step.at);
         EXPECT_EQ(t.g.LinesShown(), step.lines);
-        TryKeys(t, step.keys, step.clashSide);
+        TryKeys(t, step.keys, clashSide);
     }
     // After the last narration's 5000 ms the scene hands back to the menu,
     // whose title is heard again.
@@ -185,10 +164,6 @@ TEST(Tutorial, EveryStepSpeaksShowsAndAnswersItsKeys) {
     EXPECT_EQ(t.g.dlg->m_nScene, 1);
     EXPECT_TRUE(t.g.system.MessageBoxes().Boxes().empty());
 }
-
-} // namespace
-
-namespace {
 
 // Every red line the duel can show, in the font the system really has: the
 // long tutorial lines drawn smaller so their ends stay in the window, the
