@@ -1,8 +1,8 @@
 // The HTTP client against real servers on loopback: which redirects it
 // follows and how far, and the one question a password-protected server gets.
 #include "online/VelHttpConnect.h"
-#include "platform/headless/scripted_credentials.h"
 #include "score_game.h"
+#include "ui/dialog_credential_prompt.h"
 
 #include <gtest/gtest.h>
 
@@ -79,16 +79,15 @@ TEST(HttpClient, RedirectsAreFollowedFiveTimesAndAPasswordIsAskedOnce) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         platform::headless::HeadlessSystem system;
-        platform::headless::ScriptedCredentials credentials;
-        if (c.answers > 0) {
-            credentials.Answer("u", "p");
-        }
-        if (c.answers < 0) {
-            credentials.Cancel();
-        }
+        ui::DialogCredentialPrompt credentials(system.ScoreDialogs());
         platform::Services services = system.Installed();
         services.credentials = &credentials;
         system.Reinstall(services);
+        using Step = platform::headless::HeadlessScoreDialogs::Step;
+        system.ScoreDialogs().AddScript(
+            c.answers > 0 ? std::vector<Step>{Step::Type("u"), Step::Key(VK_TAB), Step::Type("p"),
+                                              Step::Key(VK_RETURN)}
+                          : std::vector<Step>{Step::Key(VK_ESCAPE)});
         auths.clear();
 
         CVelHttpConnect http;
@@ -97,9 +96,10 @@ TEST(HttpClient, RedirectsAreFollowedFiveTimesAndAPasswordIsAskedOnce) {
         if (!c.finalUrl.empty()) {
             EXPECT_EQ(http.m_strFinalUrl, c.finalUrl);
         }
-        EXPECT_EQ(credentials.Questions().size(), c.answers ? 1u : 0u);
+        const auto& asked = system.ScoreDialogs().Dialogs();
+        ASSERT_EQ(asked.size(), c.answers ? 1u : 0u);
         if (c.answers) {
-            EXPECT_EQ(credentials.Questions()[0].realm, "scores");
+            EXPECT_EQ(asked[0].title, "scores (127.0.0.1)");
             EXPECT_EQ(auths, c.auths) << "asked once, sent again once";
         }
     }

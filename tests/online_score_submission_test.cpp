@@ -97,6 +97,7 @@ TEST_F(ScoreSubmission, ConfirmingKeepsTheNewValuesEvenWhenTheServerIsDown) {
     const auto& boxes = game.system.MessageBoxes().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Err");
+    EXPECT_TRUE(game.system.Launches().Served().empty()) << "not ours: left to itself";
     EXPECT_EQ(game.dlg->m_reg.m_strArea, "Jordan");
     EXPECT_EQ(game.dlg->m_reg.m_strName, "小次郎");
     // And they are what the next run starts with.

@@ -119,8 +119,7 @@ TEST(Shell, TheScoreTableIsOnTheConfiguredScoreServer) {
     };
     for (const Case& c : cases) {
         Game game;
-        std::filesystem::create_directories(game.SettingsFile().parent_path());
-        std::ofstream(game.SettingsFile()) << c.settings;
+        kztest::WriteSettings(game, c.settings);
         auto& window = game.Start();
         for (int i = 0; i < 4; ++i) {
             window.ReleaseKey(VK_DOWN);

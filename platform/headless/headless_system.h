@@ -29,7 +29,6 @@ public:
 
     RecordedMessageBoxes& MessageBoxes() { return m_boxes; }
     RecordedLaunches& Launches() { return m_launches; }
-    HeadlessWindowSystem& Windows() { return m_windows; }
     // The sound output: render it to hear what the game plays.
     HeadlessAudio& Audio() { return m_audio; }
     HeadlessScoreDialogs& ScoreDialogs() { return m_dialogs; }

@@ -12,13 +12,12 @@ public:
     struct Launch {
         bool url = false;              // an address for the browser, else a program
         std::string target;            // the address, or the program's path as the game gave it
-        std::string parameters;        // the parameter string as the game gave it
         std::vector<std::string> args; // the arguments the program would receive
     };
 
-    void OpenUrl(const std::string& url) override { m_launches.push_back({true, url, {}, {}}); }
+    void OpenUrl(const std::string& url) override { m_launches.push_back({true, url, {}}); }
     void StartProgram(const std::string& gamePath, const std::string& parameters) override {
-        m_launches.push_back({false, gamePath, parameters, SplitParameters(parameters)});
+        m_launches.push_back({false, gamePath, SplitParameters(parameters)});
     }
 
     // A local server "answers" at once; each request is kept as program:port.

@@ -68,7 +68,6 @@ TEST(Mixer, PanAndVolumeFollowTheDecibelLaws) {
         {platform::kPanCenter, 0, 0.0, 0.0},
         {-1000, 0, 0.0, -10.0},
         {2500, 0, -25.0, 0.0},
-        {0, -600, -6.0, -6.0},
         {0, -600, -6.0, -6.0, 100},
         {0, -600, -6.0, -6.0, platform::kVolumeMin - 1},
         {0, -2000, -20.0, -20.0},

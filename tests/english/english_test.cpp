@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <set>
 
 namespace {
@@ -35,8 +34,7 @@ TEST(English, TheSettingOverridesTheLocaleAndNoLocaleMeansJapanese) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.setting) + "|" + c.lcAll + "|" + c.lcMessages + "|" + c.lang);
         kztest::Game game;
-        std::filesystem::create_directories(game.SettingsFile().parent_path());
-        std::ofstream(game.SettingsFile()) << (*c.setting ? "lang=" + std::string(c.setting) : "");
+        kztest::WriteSettings(game, *c.setting ? "lang=" + std::string(c.setting) : "");
         setenv("LC_ALL", c.lcAll, 1);
         setenv("LC_MESSAGES", c.lcMessages, 1);
         setenv("LANG", c.lang, 1);
