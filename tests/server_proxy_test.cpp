@@ -25,8 +25,8 @@ int FreePort() {
 }
 
 std::string Submission(int n) {
-    return "GET " + std::string(scored::ScoreServer::kSubmitPath) + "?aria=Japan&name=p" +
-           std::to_string(n) + "&mode=0&level=2&score=" + std::to_string(n % 50) +
+    return "GET " + std::string(scored::ScoreServer::kSubmitPath) + "?" +
+           SubmitQuery("Japan", "p" + std::to_string(n), 2, n % 50) +
            " HTTP/1.1\r\nHost: scores\r\nConnection: close\r\n\r\n";
 }
 

@@ -42,7 +42,6 @@ const SubmissionCase kSubmissions[] = {
     {"aria=Japan&name=Taro&mode=0&level=2&score=-1", "スコアは 0 から 9999 です。"},
     {"aria=Japan&name=Taro&mode=0&level=2&score=10000", "スコアは 0 から 9999 です。"},
     {"aria=Japan&name=Taro&mode=0&level=2&score=1e3", "スコアは 0 から 9999 です。"},
-    {"aria=Secret&name=A&mode=0&level=1&score=0", nullptr, "Secret", "A", 1, 0},
     {"aria=Zimbabwe&name=B&mode=0&level=3&score=9999", nullptr, "Zimbabwe", "B", 3, 9999},
     {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2", nullptr, "Antigua and Barbuda", "D",
      2, 2},
@@ -269,9 +268,7 @@ TEST(ScoreRankUpgrade, ResultsStoredBeforeCountsStillRank) {
 TEST_P(ScoreServerTest, KillNineLosesNothingAnswered) {
     const char* names[] = {"一番", "second", "三番"};
     for (int i = 0; i < 3; ++i) {
-        auto res = m_server.Submit(server_test::SubmitQuery("Japan", names[i], 3, i));
-        ASSERT_TRUE(res);
-        ASSERT_EQ(res->status, 200);
+        ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Japan", names[i], 3, i))->status, 200);
     }
     EXPECT_EQ(m_server.process.Stop(SIGKILL), 128 + SIGKILL);
 
@@ -286,9 +283,7 @@ TEST_P(ScoreServerTest, KillNineLosesNothingAnswered) {
 }
 
 int StatusWithin(int port, const std::string& target, int seconds) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_read_timeout(seconds);
-    auto res = client.Get(target);
+    auto res = server_test::Get(port, target, seconds);
     return res ? res->status : 0;
 }
 
@@ -329,7 +324,6 @@ TEST(ScoreDurabilityStalled, AHungDatabaseCostsSecondsAndStoresNothingLate) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     auto res = server.Submit(server_test::SubmitQuery("Japan", "b", 1, 3));
     ASSERT_TRUE(res);
-    EXPECT_EQ(res->status, 200);
     EXPECT_NE(server_test::Utf8(res->body).find("イージーで 2 件中 1 位です。"), std::string::npos)
         << server_test::Utf8(res->body);
     EXPECT_EQ(server.Rows(), 2);
