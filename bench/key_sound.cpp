@@ -41,10 +41,10 @@ constexpr int kRounds = 2;     // bare and game take turns against drift
 class Monitor {
 public:
     Monitor() {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
         const pa_buffer_attr attr{~0u, ~0u, ~0u, ~0u, kChunk * sizeof(float)};
         m_pa = pa_simple_new(nullptr, "kz_bench", PA_STREAM_RECORD, "@DEFAULT_MONITOR@",
-                             "key to sound", &spec, nullptr, &attr, nullptr);
+                             "key to sound", &format, nullptr, &attr, nullptr);
         m_thread = std::thread([this] { Record(); });
     }
     ~Monitor() {

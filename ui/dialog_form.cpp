@@ -1,5 +1,6 @@
 #include "ui/dialog_form.h"
 #include "text/ascii.h"
+#include "text/utf8.h"
 
 #include "platform/keys.h"
 #include "platform/speech.h"
@@ -17,37 +18,9 @@ constexpr char kMask[] = "●";
 constexpr int kDropRows = 8;
 
 using Kind = DialogControl::Kind;
-
-bool IsTrail(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-size_t PrevChar(const std::string& text, size_t pos) {
-    if (pos == 0) {
-        return 0;
-    }
-    --pos;
-    while (pos > 0 && IsTrail(text[pos])) {
-        --pos;
-    }
-    return pos;
-}
-
-size_t NextChar(const std::string& text, size_t pos) {
-    if (pos >= text.size()) {
-        return text.size();
-    }
-    ++pos;
-    while (pos < text.size() && IsTrail(text[pos])) {
-        ++pos;
-    }
-    return pos;
-}
-
-size_t CountChars(const std::string& text) {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !IsTrail(c); }));
-}
+using text::CountChars;
+using text::NextChar;
+using text::PrevChar;
 
 // Control characters never become part of a name.
 std::string Printable(const std::string& utf8) {

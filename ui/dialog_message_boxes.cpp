@@ -2,6 +2,7 @@
 
 #include "platform/font.h"
 #include "platform/speech.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 #include <sstream>
@@ -31,10 +32,7 @@ std::vector<std::string> Lines(const std::string& text, const platform::Font& fo
     for (std::string line; std::getline(in, line);) {
         std::string part;
         for (size_t i = 0; i < line.size();) {
-            size_t next = i + 1;
-            while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) {
-                ++next;
-            }
+            const size_t next = text::NextChar(line, i);
             const std::string character = line.substr(i, next - i);
             i = next;
             if (part.empty() || font.Render(part + character, 0, 0).width <= width) {
