@@ -1,41 +1,39 @@
 #pragma once
 #include "audio/SoundPlay.h"
+#include "duel/duel.h"
+#include "duel/duel_clock.h"
+#include "duel/replay.h"
 #include "images/Image.h"
 #include "resources/game_texts.h"
 #include "scenes/BaseSceen.h"
 #include "ui/canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CKirikazeJDlg;
 
-// The duel scene (and the tutorial, its level 1): one play at a chosen level.
-// The main window calls Update every 100 ms frame, OnKey on every key release
-// and Paint on every paint, and reads m_nCommand after each Update.
-// The rules live in SceenGame.cpp, the sounds and keys in SceenGameCues.cpp,
-// the drawing in SceenGameDraw.cpp and the tutorial in SceenGameTutorial.cpp.
-class CSceenGame : public CBaseSceen {
+// The duel scene (and the tutorial, its level 1): one play at a chosen level,
+// or a replay played again for a listener. The main window calls Update
+// every 100 ms frame, OnKey on every key release and Paint on every paint,
+// and reads m_nCommand after each Update.
+// The rules are the duel's own (duel/); this scene gives them their clock in
+// SceenGame.cpp, their sounds and keys in SceenGameCues.cpp, the drawing in
+// SceenGameDraw.cpp and the tutorial in SceenGameTutorial.cpp.
+class CSceenGame : public CBaseSceen, public duel::Duel {
 public:
-    // The values of m_nState.
-    enum State {
-        kApproach = 1,  // an enemy walks in: footsteps, the picture grows
-        kChallenge = 2, // his challenge voice
-        kPause = 3,     // between attacks
-        kAttack = 4,    // a swing was heard; the reaction window is open
-        kDefeated = 5,  // the player's strike felled him
-        kLost = 6,      // waiting for the player to confirm
-        kWon = 7,       // waiting for the player to confirm
-        kTutorial = 8,  // the tutorial script runs
-    };
-
     CSceenGame() = default;
     ~CSceenGame() override = default;
     CSceenGame(const CSceenGame&) = delete;
     CSceenGame& operator=(const CSceenGame&) = delete;
 
     void Init(CKirikazeJDlg* pMainWnd, std::string strDataDir);
+    // Before Init: the duel plays this replay instead of the player's keys.
+    void SetReplay(duel::Replay replay);
+    // The duel as played so far (the level as the score table numbers it).
+    duel::Replay Replay() const;
     // One frame; the main window calls it every 100 ms.
     void Update();
     void OnKey(unsigned nChar);
@@ -52,8 +50,6 @@ public:
     const resources::GameTexts* m_pTexts = &resources::GameTextsFor(text::Language::Japanese);
     CImage m_imgEnemy[7]; // on guard, four attacks, struck down, lost duel
     CImage m_imgArm;
-    // The enemy picture shown; during an attack also its direction 1 … 4.
-    int m_nPicture = 0;
     int m_nSoundCount = 0;
 
     // The id of each registered sound.
@@ -72,28 +68,14 @@ public:
     int m_anSoundText[19] = {};
     int m_anSoundNo[100] = {};
 
-    int m_nLevel = 0;      // 1 tutorial, 2 easy, 3 normal, 4 hard; set before Init
-    int m_dwDeadline = 0;  // tick count at which the current wait ends
-    int m_nBlocksLeft = 0; // the chance is open while this is negative
-    int m_nEnemy = 0;      // the current enemy, counting from 1
-    int m_nDamage = 0;     // mistakes so far: the score
+    // m_nLevel (1 tutorial, 2 easy, 3 normal, 4 hard) is set before Init.
     std::vector<std::string> m_aTextLines;
-    uint8_t m_bConfirmable = 0; // the end of the duel may be confirmed now
     int m_bKeyExpected = 0;     // tutorial: a practice key is answered now
     float m_fZoom = 0.0f;       // approach of the current enemy, 0 … 1
-    uint8_t m_bArm = 0;         // draw the player's arm over the enemy
-    uint8_t m_bBlocked = 0;     // this attack was blocked at least once
     int m_nTutorialStep = 0;
     int m_nTutorialPhase = 0;
-    int m_nState = 0;
 
-    // Rules (SceenGame.cpp).
     void Start();
-    void NextAttack();
-    void NewEnemy();
-    void TakeDamage();
-    void Strike();
-    void Lose();
 
     // Sounds and keys (SceenGameCues.cpp).
     int RegisterSound(const std::string& strName);
@@ -115,18 +97,28 @@ public:
     static int DirectionOfKey(unsigned nChar);
     static bool IsStrikeKey(unsigned nChar);
 
+protected:
+    // What the rules make heard, seen and felt (SceenGameCues.cpp).
+    void OnApproach(bool bLaterEnemy) override;
+    void OnApproachEnd(int nChallengeVoice) override;
+    void OnSwing() override;
+    void OnBlock() override;
+    void OnChance() override;
+    void OnParried() override;
+    void OnCut() override;
+    void OnStrike(int nDeathCry) override;
+    void OnWon() override;
+    void OnLost() override;
+
 private:
     void LoadPictures();
     void RegisterSounds();
     void RequestRepaint();
-    void Wait(int nMilliseconds);
-    bool DeadlinePassed() const;
-    void EndAttackWindow();
-    void HandleAttackKey(unsigned nChar);
-    void Block(int nDirection);
+    void PlayReplayUntil(int now);
     void Play(int nId);
     void ShowSingleLine(const std::string& strLine);
 
-    static int Roll(int n);
-    static int ReactionWindow(int nEnemy);
+    duel::DuelClock m_clock;
+    std::optional<duel::Replay> m_replay; // played instead of the keys
+    size_t m_nReplayNext = 0;             // its next input
 };

@@ -1,6 +1,8 @@
 #include "scenes/SceenGame.h"
 
+#include "platform/haptics.h"
 #include "platform/keys.h"
+#include "resources/texts.h"
 
 #include <string>
 
@@ -59,6 +61,73 @@ void CSceenGame::RegisterSounds() {
     for (int i = 0; i < 100; ++i) {
         m_anSoundNo[i] = RegisterSound("\\sound\\no\\" + std::to_string(i + 1));
     }
+}
+
+void CSceenGame::OnApproach(bool bLaterEnemy) {
+    m_fZoom = 0.0f;
+    if (!bLaterEnemy) {
+        PlayPlaced(m_nSoundAsiato, 0.0f, 0.0f);
+        RequestRepaint();
+        return;
+    }
+    m_aTextLines.clear();
+    PlayPlaced(m_nSoundAsiato, 0.0f, 1.0f);
+    int nNumber = m_nEnemy + 1;
+    // Numbers are recorded up to 100; hard ends at 50.
+    if (nNumber >= 1 && nNumber <= 100) {
+        Play(m_anSoundNo[nNumber - 1]);
+    }
+}
+
+void CSceenGame::OnApproachEnd(int nChallengeVoice) {
+    StopSounds();
+    Play(m_anSoundChallenge[nChallengeVoice]);
+}
+
+void CSceenGame::OnSwing() {
+    PlayCue(m_nSoundHuri);
+}
+
+void CSceenGame::OnBlock() {
+    PlayClash();
+    platform::Feel(platform::Haptic::Block);
+}
+
+void CSceenGame::OnChance() {
+    Play(m_nSoundChance);
+    ShowSingleLine(m_pTexts->duelChance);
+}
+
+void CSceenGame::OnParried() {
+    // The clash comes from wherever it was last placed.
+    Play(m_nSoundKin);
+}
+
+void CSceenGame::OnCut() {
+    Play(m_nSoundSasu2);
+    // Felt too, where something can be felt; the sound stays what tells it.
+    platform::Feel(platform::Haptic::Cut);
+    ShowSingleLine(texts::kDuelDamage + std::to_string(m_nDamage));
+    if (m_nDamage >= 1 && m_nDamage <= 5) {
+        Play(m_anSoundDamage[m_nDamage - 1]);
+    }
+}
+
+void CSceenGame::OnStrike(int nDeathCry) {
+    Play(m_nSoundSasu1);
+    Play(m_anSoundDeathCry[nDeathCry]);
+}
+
+void CSceenGame::OnWon() {
+    Play(m_nSoundWinner);
+    ShowSingleLine(m_pTexts->duelWon);
+}
+
+void CSceenGame::OnLost() {
+    Play(m_nSoundYouLose);
+    Play(m_nSoundGameOver);
+    Play(m_nSoundSasu2);
+    platform::Feel(platform::Haptic::Lost);
 }
 
 int CSceenGame::RegisterSound(const std::string& strName) {
