@@ -114,11 +114,11 @@ std::string ReadAnswer(const std::vector<std::string>& lines) {
 
 } // namespace
 
-std::string CKirikazeJDlg::SendScore(int nLevel, int nScore) {
+std::string CKirikazeJDlg::SendScore(int nLevel, int nScore, const std::string& strReplay) {
     const std::string url = m_reg.m_strServer + sp::kSubmitPath + sp::kArea +
                             QueryValue(m_reg.m_strArea) + sp::kName + QueryValue(m_reg.m_strName) +
                             sp::kMode + sp::kLevel + std::to_string(nLevel) + sp::kScore +
-                            std::to_string(nScore);
+                            std::to_string(nScore) + sp::kReplay + QueryValue(strReplay);
     // Sent off the game's thread: the game goes on while the server thinks.
     CScoreSending sending(url, Texts());
     if (!sending.Wait()) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <vector>
 
 namespace platform {
@@ -37,6 +38,20 @@ bool FileExists(const std::string& gamePath) {
 bool DirectoryExists(const std::string& gamePath) {
     struct stat info {};
     return stat(MapPath(gamePath).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, size_t maxBytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string text(maxBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad() || static_cast<size_t>(file.gcount()) > maxBytes) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<size_t>(file.gcount()));
+    return text;
 }
 
 } // namespace platform

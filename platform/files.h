@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -13,5 +15,9 @@ std::string MapPath(const std::string& gamePath);
 
 bool FileExists(const std::string& gamePath);      // a regular file (or a link to one)
 bool DirectoryExists(const std::string& gamePath); // a folder (or a link to one)
+
+// The whole of a file the player names (taken as given, not mapped); nothing
+// when it cannot be read or holds more than maxBytes.
+std::optional<std::string> ReadSmallFile(const std::string& path, size_t maxBytes);
 
 } // namespace platform

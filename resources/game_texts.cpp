@@ -27,6 +27,7 @@ const GameTexts kJapanese{
     texts::kSending,
     texts::kSendingCancel,
     texts::kUpdaterMissing,
+    texts::kReplayUnplayable,
     "",
     "ja",
 };
@@ -47,6 +48,7 @@ const GameTexts kEnglish{
     texts::en::kSending,
     texts::en::kSendingCancel,
     texts::en::kUpdaterMissing,
+    texts::en::kReplayUnplayable,
     "\\en",
     "en",
 };

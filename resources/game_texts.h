@@ -28,6 +28,8 @@ struct GameTexts {
     const char* sendingCancel;
     // Said and shown when アップデート finds no updater beside the data.
     const char* updaterMissing;
+    // Said and shown when a replay given to the game cannot be played.
+    const char* replayUnplayable;
     // The voices: the data folder's own sound folder, or the one of the
     // English set inside it ("\en"), which holds the same pictures.
     const char* dataSet;

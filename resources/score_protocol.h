@@ -10,6 +10,9 @@ inline constexpr char kName[] = "&name=";
 inline constexpr char kMode[] = "&mode=0";
 inline constexpr char kLevel[] = "&level=";
 inline constexpr char kScore[] = "&score=";
+// The won duel itself, for the server to play again before it stores the
+// score; after the five fields the exchange always had.
+inline constexpr char kReplay[] = "&replay=";
 
 inline constexpr char kDataStart[] = "DATA_START";
 inline constexpr char kDataEnd[] = "DATA_END";

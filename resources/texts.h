@@ -34,6 +34,7 @@ inline constexpr char kUpdaterAppTitleArg[] = " /APPTITLE=";
 inline constexpr char kUpdaterValue[] = "kirikazeJ";
 // Said and shown when no updater stands beside the data: the game stays.
 inline constexpr char kUpdaterMissing[] = "アップデートプログラムが見つかりません。";
+inline constexpr char kReplayUnplayable[] = "このリプレイは再生できません。";
 
 // The box that stands while a score is on its way; Escape takes it back.
 inline constexpr char kSending[] = "送信中…";

@@ -49,5 +49,6 @@ inline constexpr char kSendingCancel[] = "Cancel";
 inline constexpr char kChooseArea[] = "Please choose an area.";
 // アップデート without an updater beside the data.
 inline constexpr char kUpdaterMissing[] = "The update program was not found.";
+inline constexpr char kReplayUnplayable[] = "This replay cannot be played.";
 
 } // namespace texts::en

@@ -25,6 +25,7 @@ CKirikazeJApp* CKirikazeJApp::Current() {
 bool CKirikazeJApp::InitInstance() {
     SetRegistryKey(texts::kCompanyKey);
     CKirikazeJDlg dlg;
+    dlg.m_strReplayFile = m_strReplayFile;
     m_pMainWnd = &dlg;
     if (dlg.DoModal() < 0) {
         m_nExitCode = 1;

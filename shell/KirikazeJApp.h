@@ -36,6 +36,8 @@ public:
     static CKirikazeJApp* Current();
 
     const std::string m_strAppName;
+    // A replay to play at start-up (kirikazeJ --replay FILE); empty for none.
+    std::string m_strReplayFile;
     CKirikazeJDlg* m_pMainWnd = nullptr;
 
 private:

@@ -101,7 +101,27 @@ bool CKirikazeJDlg::OnInitDialog() {
     ReportMissingData();
     m_reg.Load();
     ChangeScene(kSceneMenu, 0);
+    if (!m_strReplayFile.empty()) {
+        PlayReplayFile();
+    }
     return true;
+}
+
+void CKirikazeJDlg::PlayReplayFile() {
+    auto text = platform::ReadSmallFile(m_strReplayFile, duel::Replay::kMaxBytes);
+    auto replay = text ? duel::Replay::Parse(*text) : std::nullopt;
+    if (!replay) {
+        std::fprintf(stderr, "kirikazeJ: %s is not a replay this game can play\n",
+                     m_strReplayFile.c_str());
+        ShowAppMessage(Texts().replayUnplayable);
+        return;
+    }
+    ReleaseScenes();
+    m_pSceenGame = new CSceenGame();
+    m_pSceenGame->SetReplay(std::move(*replay));
+    InScene([&] { m_pSceenGame->Init(this, m_strDataDir + Texts().dataSet); });
+    m_nScene = kSceneGame;
+    RequestRepaint();
 }
 
 std::string CKirikazeJDlg::GetCurrentDir() {
@@ -213,7 +233,8 @@ void CKirikazeJDlg::OfferScoreSubmission() {
     m_reg.m_strArea = dlg.m_strArea;
     m_reg.m_strName = dlg.m_strName;
     ServeScoresLocally();
-    const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage);
+    const std::string text = SendScore(m_pSceenGame->m_nLevel - 1, m_pSceenGame->m_nDamage,
+                                       m_pSceenGame->Replay().Text());
     // Cancelled while it waited: nothing to show, and certainly no success.
     if (!text.empty()) {
         ShowAppMessage(text);

@@ -57,7 +57,9 @@ public:
     // Sends a won duel to the score server with the remembered area and
     // name, showing 「送信中…」 meanwhile; returns the server's message to show,
     // "Err" when there was none, empty when the player cancelled the wait.
-    std::string SendScore(int nLevel, int nScore);
+    std::string SendScore(int nLevel, int nScore, const std::string& strReplay);
+    // A replay file to play at start-up instead of opening on the menu.
+    std::string m_strReplayFile;
 
     int m_nScene = 0; // 0 none (only inside a scene change), 1 menu, 2 duel
     CSceenMenu* m_pSceenMenu = nullptr;
@@ -82,6 +84,8 @@ private:
     // A won and confirmed duel: where the score is offered for submission.
     void OfferScoreSubmission();
     void ReportMissingData() const;
+    // Plays m_strReplayFile by ear; the menu follows, as after any duel.
+    void PlayReplayFile();
     // A message box of ours, captioned with the application name, also spoken.
     void ShowAppMessage(const std::string& text);
     void PaintIcon();

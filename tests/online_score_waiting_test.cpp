@@ -129,11 +129,12 @@ TEST(ScoreWaiting, TheGameGoesOnSaysItIsSendingAndShowsOnlyWhatCameBack) {
             game.system.ScoreDialogs().AddScript(c.prompt);
         }
         game.system.ScoreDialogs().AddWaitScript(c.whileWaiting);
+        kztest::PlayToWin(game, 1, 0);
         const int ticksBefore = window.TickCount();
         const int paintsBefore = window.PaintCount();
         game.system.Speech().Clear();
         const auto started = std::chrono::steady_clock::now();
-        WinDuel(game, 1, 0);
+        kztest::ConfirmWin(game);
         const auto waitedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now() - started)
                                   .count();

@@ -21,10 +21,12 @@ inline std::string ServerSetting(int port) {
     return "server=http://127.0.0.1:" + std::to_string(port) + "\n";
 }
 
-// From the menu into the duel of that item (1 easy, 2 normal, 3 hard); the
-// duel is then won with that many mistakes and confirmed, and the next tick
-// runs the submission.
-inline void WinDuel(Game& game, int menuItem, int mistakes) {
+// From the menu into the duel of that item (1 easy, 2 normal, 3 hard), played
+// to a real win as a quick player would: the first `mistakes` swings (at most
+// three) go by, every other one is guarded 300 ms after it is heard, and the
+// strike follows as soon as the chance opens. Ends when the win may be
+// confirmed.
+inline void PlayToWin(Game& game, int menuItem, int mistakes) {
     auto& window = *game.system.Window();
     for (int i = 0; i < menuItem; ++i) {
         window.ReleaseKey(VK_DOWN);
@@ -32,9 +34,41 @@ inline void WinDuel(Game& game, int menuItem, int mistakes) {
     window.ReleaseKey(VK_SPACE);
     window.Tick();
     ASSERT_EQ(game.dlg->m_nScene, 2);
-    game.dlg->m_pSceenGame->m_nDamage = mistakes;
-    game.dlg->m_pSceenGame->m_nCommand = 2;
-    window.Tick();
+    const CSceenGame& duel = *game.dlg->m_pSceenGame;
+    static const int kGuards[5] = {0, '7', '9', '1', '3'};
+    int swingsLetBy = 0;
+    int answered = -1; // the swing last answered, by when it was heard
+    for (int frames = 0; frames < 20000 && !duel.m_bConfirmable; ++frames) {
+        window.Tick();
+        if (duel.m_nState != CSceenGame::kAttack || duel.SwingStart() == answered) {
+            continue;
+        }
+        answered = duel.SwingStart();
+        if (swingsLetBy < mistakes) {
+            ++swingsLetBy;
+            continue;
+        }
+        window.Tick();
+        window.Tick();
+        window.Tick();
+        window.ReleaseKey(kGuards[duel.m_nPicture]);
+        if (duel.m_nBlocksLeft < 0) {
+            window.ReleaseKey(VK_SPACE);
+        }
+    }
+    ASSERT_TRUE(duel.m_bConfirmable && duel.m_nState == CSceenGame::kWon);
+    ASSERT_EQ(duel.m_nDamage, mistakes);
+}
+
+// The won duel confirmed; the next tick runs the submission.
+inline void ConfirmWin(Game& game) {
+    game.system.Window()->ReleaseKey(VK_SPACE);
+    game.system.Window()->Tick();
+}
+
+inline void WinDuel(Game& game, int menuItem, int mistakes) {
+    PlayToWin(game, menuItem, mistakes);
+    ConfirmWin(game);
 }
 
 // An HTTP server on a free loopback port of its own, serving the routes a
