@@ -46,6 +46,7 @@ struct Game {
     // Opens the main window and runs its start-up, as DoModal would.
     platform::headless::HeadlessWindow& Start() {
         dlg = std::make_unique<CKirikazeJDlg>();
+        dlg->m_strReplayFile = replayFile;
         dlg->Create();
         return *system.Window();
     }
@@ -59,6 +60,7 @@ struct Game {
     WorkingFolder folder;
     CKirikazeJApp app{"kirikazeJ"};
     std::unique_ptr<CKirikazeJDlg> dlg;
+    std::string replayFile; // as given after --replay
 };
 
 } // namespace kztest

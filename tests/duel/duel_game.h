@@ -18,11 +18,14 @@ namespace duel_test {
 struct DuelGame : kztest::Game {
     // level: 1 tutorial, 2 easy, 3 normal, 4 hard; 0 stays on the menu.
     // seed: the random sequence the duel draws its directions, rolls and voices from.
-    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000)
+    // replay: the file the game is started with, as by --replay.
+    explicit DuelGame(int level, unsigned seed = 1, uint32_t startTick = 1000,
+                      const std::string& replay = "")
         : kztest::Game(startTick, KZ_DATA_DIR), audio(system.Audio()), log(audio, KZ_DATA_DIR) {
         platform::Services services = system.Installed();
         services.audio = &log;
         system.Reinstall(services);
+        replayFile = replay;
         window = &Start();
         // The menu is the same in every run; from here on the duel's own.
         std::srand(seed);
