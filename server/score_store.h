@@ -22,7 +22,7 @@ struct StoredResult {
     std::string name;
     std::string area;
     int score = 0;
-    std::string when; // UTC, "YYYY-MM-DD HH:MM:SS"
+    std::string when;       // UTC, "YYYY-MM-DD HH:MM:SS"
     bool hasReplay = false; // results stored before replays have none
 };
 

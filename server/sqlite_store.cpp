@@ -153,14 +153,14 @@ bool PrepareSchema(sqlite3* db) {
     bool counted = version.Ok() && version.Step() == SQLITE_ROW && version.Int(0) >= 2;
     version.Reset();
     // Results stored before replays keep their place, with none.
-    Statement replays(db, "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = 'replay'");
+    Statement replays(db,
+                      "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = 'replay'");
     bool proved = replays.Ok() && replays.Step() == SQLITE_ROW && replays.Int(0) == 1;
     replays.Reset();
     // A database from before the counts gets them from its results, once.
     return (counted ||
             (Exec(db, ScoreStore::kRecountSql) && Exec(db, "PRAGMA user_version = 2"))) &&
-           (proved || Exec(db, "ALTER TABLE results ADD COLUMN replay TEXT")) &&
-           Exec(db, "COMMIT");
+           (proved || Exec(db, "ALTER TABLE results ADD COLUMN replay TEXT")) && Exec(db, "COMMIT");
 }
 
 } // namespace
@@ -234,12 +234,12 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
         // Each result in a savepoint of its own: one that cannot be stored
         // leaves no trace and does not take the others with it.
         Exec(m_writer, "SAVEPOINT one");
-        bool stored = insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
-                      insert.Bind(4, s.score) && insert.Bind(5, s.replay) && insert.Done() && countScore.Bind(1, s.level) &&
-                      countScore.Bind(2, s.score) && countScore.Done() &&
-                      countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) &&
-                      countBlock.Done() && standing.Bind(1, s.level) && standing.Bind(2, s.score) &&
-                      standing.Step() == SQLITE_ROW;
+        bool stored =
+            insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
+            insert.Bind(4, s.score) && insert.Bind(5, s.replay) && insert.Done() &&
+            countScore.Bind(1, s.level) && countScore.Bind(2, s.score) && countScore.Done() &&
+            countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) && countBlock.Done() &&
+            standing.Bind(1, s.level) && standing.Bind(2, s.score) && standing.Step() == SQLITE_ROW;
         if (stored) {
             p->standing =
                 Standing{static_cast<int>(standing.Int(0)) + 1, static_cast<int>(standing.Int(1))};

@@ -14,7 +14,7 @@ namespace {
 
 // The order of this table is the order in which faults are reported, and
 // of the labels that name the fields in the answer's texts.
-constexpr std::array<std::string_view, 6> kFields = {"aria", "name",  "mode",
+constexpr std::array<std::string_view, 6> kFields = {"aria",  "name",  "mode",
                                                      "level", "score", "replay"};
 
 enum Field { kArea, kName, kMode, kLevel, kScore, kReplay };

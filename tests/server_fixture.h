@@ -3,11 +3,11 @@
 // over a fresh database, an SQLite file in a temporary folder or a PostgreSQL
 // schema of its own; and raw TCP for what an HTTP library would not send:
 // endless lines, dripping heads, a chosen loopback source address.
-#include "tests/duel/replay_player.h"
 #include "server/cp932.h"
 #include "server/score_server.h"
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
+#include "tests/duel/replay_player.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -19,9 +19,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <libpq-fe.h>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -62,26 +60,13 @@ inline std::string Encode(std::string_view bytes) {
     return out;
 }
 
-// The text of a duel won at that level with that many mistakes, played once.
-inline std::string WonReplay(int level, int score) {
-    static std::mutex lock;
-    static std::map<std::pair<int, int>, std::string> played;
-    std::lock_guard<std::mutex> hold(lock);
-    std::string& text = played[{level, score}];
-    if (text.empty()) {
-        text = duel_test::ReplayPlayer{level, static_cast<uint32_t>(level * 7919 + score), score}
-                   .Play()
-                   .Text();
-    }
-    return text;
-}
-
 // A won duel's submission, with its replay.
 inline std::string SubmitQuery(std::string_view area, std::string_view nameUtf8, int level,
                                int score) {
     return "aria=" + Encode(area) + "&name=" + Encode(scored::Cp932::FromUtf8(nameUtf8).value()) +
            "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score) +
-           "&replay=" + WonReplay(level, score);
+           "&replay=" +
+           duel_test::ReplayPlayer{level, static_cast<uint32_t>(score), score}.Play().Text();
 }
 
 // An answer of the server as text: it speaks CP932.
