@@ -153,6 +153,13 @@ TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 404);
     }
+    httplib::Client english("127.0.0.1", m_server.Port());
+    auto res = english.Get(std::string(scored::ScoreServer::kSubmitPath) +
+                               "?aria=Japan&name=cheater&mode=0&level=3&score=0",
+                           {{"Accept-Language", "en"}});
+    ASSERT_TRUE(res);
+    EXPECT_NE(res->body.find("This result could not be verified. It came without its replay."),
+              std::string::npos);
 }
 
 TEST_P(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
