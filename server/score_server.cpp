@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kAnswerType = "text/html; charset=Shift_JIS";
 constexpr const char* kPageType = "text/html; charset=utf-8";
 constexpr const char* kReplayType = "application/x-kirikaze-replay";
-// More digits than any id could have.
+// Ids are counted from 1 up: eighteen digits are more than any will reach.
 constexpr size_t kMaxIdDigits = 18;
 
 std::vector<std::string> StoredLines(const Submission& s, const Standing& standing,
