@@ -17,8 +17,9 @@ struct AnswerTexts {
     // {0} the level's name, {1} how many results it holds, {2} the rank.
     std::string_view standing;
     std::array<std::string_view, 3> levelNames;
-    // The query fields aria, name, mode, level and score, as a reason names them.
-    std::array<std::string_view, 5> fieldLabels;
+    // The query fields aria, name, mode, level, score and replay, as a reason
+    // names them.
+    std::array<std::string_view, 6> fieldLabels;
     std::string_view chooseArea;
     std::string_view areaNotListed;
     std::string_view nameNotCp932;
@@ -30,13 +31,22 @@ struct AnswerTexts {
     std::string_view modeRange;
     std::string_view levelRange;
     std::string_view scoreRange;
+    // A result its replay does not prove: {0} is one of the reasons below.
+    std::string_view unverified;
+    std::string_view replayMissing;
+    std::string_view replayUnreadable; // malformed or too long
+    std::string_view replayLost;       // lost, or cut short
+    std::string_view replayOtherLevel;
+    std::string_view replayOtherScore;
+    std::string_view replayTooFast;
     // The results page: its lang attribute, title, the line on its order,
-    // the columns' names, a level without results, a player without a name,
+    // the columns' names (the last is also each replay link's text), a level
+    // without results, a player without a name,
     // and the page shown when the results cannot be read.
     std::string_view lang;
     std::string_view pageTitle;
     std::string_view pageOrder;
-    std::array<std::string_view, 5> columns;
+    std::array<std::string_view, 6> columns;
     std::string_view noResults;
     std::string_view unnamed;
     std::string_view unreadable;

@@ -21,6 +21,8 @@ CREATE TABLE IF NOT EXISTS results (
     score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 9999),
     created TIMESTAMP(0) NOT NULL DEFAULT (now() AT TIME ZONE 'utc')
 );
+-- The replay that proves each result; results from before have none.
+ALTER TABLE results ADD COLUMN IF NOT EXISTS replay TEXT;
 CREATE INDEX IF NOT EXISTS results_by_level ON results (level, score, id);
 CREATE TABLE IF NOT EXISTS score_counts (
     level INTEGER NOT NULL,
@@ -42,7 +44,8 @@ COMMIT;
 // results before, plus this one.
 constexpr const char* kAdd = R"sql(
 WITH added AS (
-    INSERT INTO results (area, name, level, score) VALUES ($1, $2, $3, $4) RETURNING id
+    INSERT INTO results (area, name, level, score, replay)
+    VALUES ($1, $2, $3, $4, NULLIF($5, '')) RETURNING id
 ), counted AS (
     INSERT INTO score_counts VALUES ($3, $4, 1)
     ON CONFLICT (level, score) DO UPDATE SET results = score_counts.results + 1 RETURNING 1
@@ -69,6 +72,7 @@ constexpr auto kStartUp = std::chrono::seconds(10);
 
 constexpr Oid kText = 25;
 constexpr Oid kInt = 23;
+constexpr Oid kBigInt = 20;
 constexpr Oid kFloat = 701;
 
 // A result, cleared on every way out.
@@ -206,8 +210,9 @@ void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch,
     for (const BatchWriter::Pending* p : batch) {
         const Submission& s = p->result;
         ok =
-            ok && Send(db, kAdd, {s.area, s.name, std::to_string(s.level), std::to_string(s.score)},
-                       {kText, kText, kInt, kInt});
+            ok && Send(db, kAdd,
+                       {s.area, s.name, std::to_string(s.level), std::to_string(s.score), s.replay},
+                       {kText, kText, kInt, kInt, kText});
     }
     ok = ok && Send(db, kStillInTime, {WallClock(by)}, {kFloat}) && Send(db, "COMMIT") &&
          PQpipelineSync(db) == 1 && m_writer->Flush(by);
@@ -263,7 +268,8 @@ PGresult* PostgresStore::Fetch(const char* sql, std::initializer_list<std::strin
         return nullptr;
     }
     bool late = false;
-    std::vector<Oid> types(ints.size(), kInt);
+    // Wide enough for any id; a level or a limit compares all the same.
+    std::vector<Oid> types(ints.size(), kBigInt);
     PGresult* rows = Send(reader->get(), sql, ints, types) && reader->Flush(by)
                          ? reader->Next(by, late)
                          : nullptr;
@@ -279,18 +285,29 @@ PGresult* PostgresStore::Fetch(const char* sql, std::initializer_list<std::strin
 
 std::optional<std::vector<StoredResult>>
 PostgresStore::Best(int level, int limit, std::string& error, Clock::time_point by) {
-    Result rows(Fetch("SELECT name, area, score, to_char(created, 'YYYY-MM-DD HH24:MI:SS') "
-                      "FROM results WHERE level = $1 ORDER BY score, id LIMIT $2",
+    Result rows(Fetch("SELECT id, name, area, score, to_char(created, 'YYYY-MM-DD HH24:MI:SS'), "
+                      "(replay IS NOT NULL)::int FROM results WHERE level = $1 "
+                      "ORDER BY score, id LIMIT $2",
                       {std::to_string(level), std::to_string(limit)}, error, by));
     if (rows.Null()) {
         return std::nullopt;
     }
     std::vector<StoredResult> best;
     for (int r = 0; r < rows.Rows(); ++r) {
-        best.push_back(
-            {rows.Text(r, 0), rows.Text(r, 1), static_cast<int>(rows.Int(r, 2)), rows.Text(r, 3)});
+        best.push_back({rows.Int(r, 0), rows.Text(r, 1), rows.Text(r, 2),
+                        static_cast<int>(rows.Int(r, 3)), rows.Text(r, 4), rows.Int(r, 5) == 1});
     }
     return best;
+}
+
+std::optional<std::string> PostgresStore::Replay(int64_t id, std::string& error,
+                                                 Clock::time_point by) {
+    Result rows(Fetch("SELECT replay FROM results WHERE id = $1 AND replay IS NOT NULL",
+                      {std::to_string(id)}, error, by));
+    if (rows.Null() || rows.Rows() != 1) {
+        return std::nullopt;
+    }
+    return rows.Text(0, 0);
 }
 
 std::optional<int64_t> PostgresStore::Count() {

@@ -23,6 +23,8 @@ public:
                                 Clock::time_point by) override;
     std::optional<std::vector<StoredResult>> Best(int level, int limit, std::string& error,
                                                   Clock::time_point by) override;
+    std::optional<std::string> Replay(int64_t id, std::string& error,
+                                      Clock::time_point by) override;
     std::optional<int64_t> Count() override;
     std::optional<uint64_t> FreeBytes() override { return std::nullopt; }
 

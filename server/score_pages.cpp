@@ -2,6 +2,7 @@
 
 #include "server/answer_texts.h"
 #include "server/cp932.h"
+#include "server/score_server.h"
 
 namespace scored {
 namespace {
@@ -44,10 +45,17 @@ void AppendTable(std::string& page, const std::vector<StoredResult>& rows,
         }
         std::string name =
             row.name.empty() ? std::string(texts.unnamed) : ScorePages::EscapeHtml(row.name);
+        // Results stored before replays were asked for have none to offer.
+        std::string replay;
+        if (row.hasReplay) {
+            replay = "<a href=\"" + std::string(ScoreServer::kReplayPath) +
+                     "?id=" + std::to_string(row.id) + "\">" + std::string(texts.columns[5]) +
+                     "</a>";
+        }
         page += "<tr><td class=\"number\">" + std::to_string(rank) + "</td><td>" + name +
                 "</td><td>" + ScorePages::EscapeHtml(row.area) + "</td><td class=\"number\">" +
                 std::to_string(row.score) + "</td><td>" + ScorePages::EscapeHtml(row.when) +
-                "</td></tr>\n";
+                "</td><td>" + replay + "</td></tr>\n";
     }
     page += "</tbody>\n</table>\n";
 }

@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* kAnswerType = "text/html; charset=Shift_JIS";
 constexpr const char* kPageType = "text/html; charset=utf-8";
+constexpr const char* kReplayType = "application/x-kirikaze-replay";
+// Ids are counted from 1 up: eighteen digits are more than any will reach.
+constexpr size_t kMaxIdDigits = 18;
 
 std::vector<std::string> StoredLines(const Submission& s, const Standing& standing,
                                      const AnswerTexts& texts) {
@@ -41,14 +44,16 @@ std::optional<HttpResponse> ScoreServer::Screen(const HttpRequest& request) {
     std::string_view path = request.Path();
     bool submit = path == kSubmitPath;
     bool results = path == kResultPath;
+    bool replay = path == kReplayPath;
     HttpResponse response;
-    if ((submit || results) && !request.body.empty()) {
+    if ((submit || results || replay) && !request.body.empty()) {
         // The score paths take nothing but their query.
         response.status = 413;
         return response;
     }
     bool head = request.method == "HEAD";
-    if (!(submit || results) || (request.method != "GET" && !head)) {
+    if (!(submit || results || replay) || (request.method != "GET" && !head) ||
+        (replay && !ReplayId(request.target))) {
         response.status = 404;
         return response;
     }
@@ -76,6 +81,10 @@ HttpResponse ScoreServer::Serve(const HttpRequest& request) {
     if (request.Path() == kResultPath) {
         return Wrap(Results(texts, by), true);
     }
+    if (request.Path() == kReplayPath) {
+        // Screened: the target names an id.
+        return Wrap(ReplayFile(*ReplayId(request.target), by), false);
+    }
     // Screened: a submission that reaches a worker holds a valid result.
     auto checked = Submission::FromQuery(QueryString::Of(request.target), texts);
     return Wrap(Submit(std::get<Submission>(checked), texts, by), false);
@@ -88,6 +97,10 @@ HttpResponse ScoreServer::Wrap(Reply reply, bool resultPage) {
     if (resultPage) {
         response.headers.emplace_back("Content-Security-Policy",
                                       "default-src 'none'; style-src 'unsafe-inline'");
+    }
+    if (!reply.filename.empty()) {
+        response.headers.emplace_back("Content-Disposition",
+                                      "attachment; filename=\"" + reply.filename + "\"");
     }
     response.body = std::move(reply.body);
     return response;
@@ -143,6 +156,33 @@ Reply ScoreServer::Results(const AnswerTexts& texts, ScoreStore::Clock::time_poi
     }
     m_storeLog.Recovered("the database answers again");
     return {200, kPageType, ScorePages::ResultPage(best, texts)};
+}
+
+Reply ScoreServer::ReplayFile(int64_t id, ScoreStore::Clock::time_point by) {
+    std::string error;
+    std::optional<std::string> replay = m_store.Replay(id, error, by);
+    if (!error.empty()) {
+        m_storeLog.Failed("cannot read a replay: " + error);
+        return {503, "text/plain; charset=utf-8", ""};
+    }
+    m_storeLog.Recovered("the database answers again");
+    if (!replay) {
+        return {404, "text/plain; charset=utf-8", ""};
+    }
+    return {200, kReplayType, *replay + "\n", "kirikaze-" + std::to_string(id) + ".kzreplay"};
+}
+
+std::optional<int64_t> ScoreServer::ReplayId(std::string_view target) {
+    std::vector<QueryString::Field> fields = QueryString::Parse(QueryString::Of(target));
+    if (fields.size() != 1 || fields[0].first != "id") {
+        return std::nullopt;
+    }
+    const std::string& id = fields[0].second;
+    if (id.empty() || id.size() > kMaxIdDigits ||
+        id.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoll(id);
 }
 
 } // namespace scored

@@ -14,19 +14,23 @@
 
 namespace scored {
 
-// A status and the bytes of the page, with their content type.
+// A status and the bytes of the page, with their content type; a file to
+// save when it has a name.
 struct Reply {
     int status = 200;
     std::string contentType;
     std::string body;
+    std::string filename;
 };
 
-// The two pages of the score service over HTTP: the game submits a won duel
-// to the submit path and the player's browser opens the result path.
+// The pages of the score service over HTTP: the game submits a won duel to
+// the submit path, the player's browser opens the result path, and each
+// result's replay is a file at the replay path, "?id=" and its id.
 class ScoreServer {
 public:
     static constexpr std::string_view kSubmitPath = "/game/kirikaze/GameSet.asp";
     static constexpr std::string_view kResultPath = "/game/kirikaze/GameResult.asp";
+    static constexpr std::string_view kReplayPath = "/game/kirikaze/Replay.asp";
     static constexpr int kBestPerLevel = 50;
 
     // New results are refused while the store's disk has less than
@@ -58,6 +62,9 @@ private:
     Reply Submit(const Submission& submission, const AnswerTexts& texts,
                  ScoreStore::Clock::time_point by);
     Reply Results(const AnswerTexts& texts, ScoreStore::Clock::time_point by);
+    Reply ReplayFile(int64_t id, ScoreStore::Clock::time_point by);
+    // The id a replay's target asks for; nothing when it asks for none.
+    static std::optional<int64_t> ReplayId(std::string_view target);
     bool RoomOnDisk();
 
     ScoreStore& m_store;

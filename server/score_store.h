@@ -18,10 +18,12 @@ struct Standing {
 };
 
 struct StoredResult {
+    int64_t id = 0;
     std::string name;
     std::string area;
     int score = 0;
-    std::string when; // UTC, "YYYY-MM-DD HH:MM:SS"
+    std::string when;       // UTC, "YYYY-MM-DD HH:MM:SS"
+    bool hasReplay = false; // results stored before replays have none
 };
 
 // The results, in an SQLite file or a PostgreSQL database. Every result is
@@ -73,6 +75,12 @@ INSERT INTO score_blocks SELECT level, score / 100, SUM(results) FROM score_coun
         std::string error;
         return Best(level, limit, error, Clock::now() + kPatience);
     }
+
+    // The replay a result was proved by; nothing, with error empty, when no
+    // result has that id or it has no replay, and with the reason in error
+    // when the database cannot be read by `by`.
+    virtual std::optional<std::string> Replay(int64_t id, std::string& error,
+                                              Clock::time_point by) = 0;
 
     // All results of all levels; nothing when the database cannot be read.
     virtual std::optional<int64_t> Count() = 0;

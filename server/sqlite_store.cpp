@@ -20,7 +20,8 @@ CREATE TABLE IF NOT EXISTS results (
     name TEXT NOT NULL,
     level INTEGER NOT NULL CHECK (level BETWEEN 1 AND 3),
     score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 9999),
-    created TEXT NOT NULL DEFAULT CURRENT_TIMESTAMP
+    created TEXT NOT NULL DEFAULT CURRENT_TIMESTAMP,
+    replay TEXT
 );
 CREATE INDEX IF NOT EXISTS results_by_level ON results (level, score, id);
 CREATE TABLE IF NOT EXISTS score_counts (
@@ -38,7 +39,7 @@ CREATE TABLE IF NOT EXISTS score_blocks (
 )sql";
 
 constexpr const char* kInsert =
-    "INSERT INTO results (area, name, level, score) VALUES (?, ?, ?, ?)";
+    "INSERT INTO results (area, name, level, score, replay) VALUES (?, ?, ?, ?, NULLIF(?, ''))";
 constexpr const char* kCountScore =
     "INSERT INTO score_counts VALUES (?1, ?2, 1) "
     "ON CONFLICT (level, score) DO UPDATE SET results = results + 1";
@@ -66,6 +67,9 @@ public:
 
     bool Ok() const { return m_stmt != nullptr; }
     bool Bind(int index, int value) { return sqlite3_bind_int(m_stmt, index, value) == SQLITE_OK; }
+    bool Bind(int index, int64_t value) {
+        return sqlite3_bind_int64(m_stmt, index, value) == SQLITE_OK;
+    }
     bool Bind(int index, const std::string& value) {
         return sqlite3_bind_text(m_stmt, index, value.data(), static_cast<int>(value.size()),
                                  SQLITE_TRANSIENT) == SQLITE_OK;
@@ -148,10 +152,15 @@ bool PrepareSchema(sqlite3* db) {
     Statement version(db, "PRAGMA user_version");
     bool counted = version.Ok() && version.Step() == SQLITE_ROW && version.Int(0) >= 2;
     version.Reset();
+    // Results stored before replays keep their place, with none.
+    Statement replays(db,
+                      "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = 'replay'");
+    bool proved = replays.Ok() && replays.Step() == SQLITE_ROW && replays.Int(0) == 1;
+    replays.Reset();
     // A database from before the counts gets them from its results, once.
     return (counted ||
             (Exec(db, ScoreStore::kRecountSql) && Exec(db, "PRAGMA user_version = 2"))) &&
-           Exec(db, "COMMIT");
+           (proved || Exec(db, "ALTER TABLE results ADD COLUMN replay TEXT")) && Exec(db, "COMMIT");
 }
 
 } // namespace
@@ -225,12 +234,12 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
         // Each result in a savepoint of its own: one that cannot be stored
         // leaves no trace and does not take the others with it.
         Exec(m_writer, "SAVEPOINT one");
-        bool stored = insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
-                      insert.Bind(4, s.score) && insert.Done() && countScore.Bind(1, s.level) &&
-                      countScore.Bind(2, s.score) && countScore.Done() &&
-                      countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) &&
-                      countBlock.Done() && standing.Bind(1, s.level) && standing.Bind(2, s.score) &&
-                      standing.Step() == SQLITE_ROW;
+        bool stored =
+            insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
+            insert.Bind(4, s.score) && insert.Bind(5, s.replay) && insert.Done() &&
+            countScore.Bind(1, s.level) && countScore.Bind(2, s.score) && countScore.Done() &&
+            countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) && countBlock.Done() &&
+            standing.Bind(1, s.level) && standing.Bind(2, s.score) && standing.Step() == SQLITE_ROW;
         if (stored) {
             p->standing =
                 Standing{static_cast<int>(standing.Int(0)) + 1, static_cast<int>(standing.Int(1))};
@@ -253,8 +262,8 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
 std::optional<std::vector<StoredResult>> SqliteStore::Best(int level, int limit, std::string& error,
                                                            Clock::time_point) {
     std::lock_guard<std::mutex> hold(m_readLock);
-    Statement query(m_reader, "SELECT name, area, score, created FROM results WHERE level = ? "
-                              "ORDER BY score, id LIMIT ?");
+    Statement query(m_reader, "SELECT id, name, area, score, created, replay IS NOT NULL "
+                              "FROM results WHERE level = ? ORDER BY score, id LIMIT ?");
     if (!query.Ok() || !query.Bind(1, level) || !query.Bind(2, limit)) {
         error = ErrorOf(m_reader);
         return std::nullopt;
@@ -262,14 +271,31 @@ std::optional<std::vector<StoredResult>> SqliteStore::Best(int level, int limit,
     std::vector<StoredResult> best;
     int rc;
     while ((rc = query.Step()) == SQLITE_ROW) {
-        best.push_back(
-            {query.Text(0), query.Text(1), static_cast<int>(query.Int(2)), query.Text(3)});
+        best.push_back({query.Int(0), query.Text(1), query.Text(2), static_cast<int>(query.Int(3)),
+                        query.Text(4), query.Int(5) == 1});
     }
     if (rc != SQLITE_DONE) {
         error = ErrorOf(m_reader);
         return std::nullopt;
     }
     return best;
+}
+
+std::optional<std::string> SqliteStore::Replay(int64_t id, std::string& error, Clock::time_point) {
+    std::lock_guard<std::mutex> hold(m_readLock);
+    Statement query(m_reader, "SELECT replay FROM results WHERE id = ? AND replay IS NOT NULL");
+    if (!query.Ok() || !query.Bind(1, id)) {
+        error = ErrorOf(m_reader);
+        return std::nullopt;
+    }
+    const int rc = query.Step();
+    if (rc == SQLITE_ROW) {
+        return query.Text(0);
+    }
+    if (rc != SQLITE_DONE) {
+        error = ErrorOf(m_reader);
+    }
+    return std::nullopt;
 }
 
 std::optional<int64_t> SqliteStore::Count() {

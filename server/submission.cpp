@@ -1,5 +1,6 @@
 #include "server/submission.h"
 
+#include "duel/referee.h"
 #include "resources/area_list.h"
 #include "server/cp932.h"
 #include "server/query_string.h"
@@ -13,9 +14,10 @@ namespace {
 
 // The order of this table is the order in which faults are reported, and
 // of the labels that name the fields in the answer's texts.
-constexpr std::array<std::string_view, 5> kFields = {"aria", "name", "mode", "level", "score"};
+constexpr std::array<std::string_view, 6> kFields = {"aria",  "name",  "mode",
+                                                     "level", "score", "replay"};
 
-enum Field { kArea, kName, kMode, kLevel, kScore };
+enum Field { kArea, kName, kMode, kLevel, kScore, kReplay };
 
 Refusal Refuse(std::string reason) {
     return Refusal{std::move(reason)};
@@ -70,6 +72,40 @@ std::optional<Refusal> CheckName(const std::string& raw, std::string& name,
     return std::nullopt;
 }
 
+// Runs the replay's duel again: the result stands only when it was won at
+// the level claimed with the mistakes claimed. It is kept as the game
+// writes it, whatever newline or leading zeros came with it.
+std::optional<Refusal> CheckReplay(const std::optional<std::string>& text, Submission& s,
+                                   const AnswerTexts& texts) {
+    auto unproved = [&texts](std::string_view why) {
+        return Refuse(AnswerTexts::Fill(texts.unverified, {std::string(why)}));
+    };
+    if (!text) {
+        return unproved(texts.replayMissing);
+    }
+    std::optional<duel::Replay> replay = duel::Replay::Parse(*text);
+    if (!replay) {
+        return unproved(texts.replayUnreadable);
+    }
+    if (replay->level != s.level) {
+        return unproved(texts.replayOtherLevel);
+    }
+    const duel::Referee::Verdict verdict = duel::Referee::Judge(*replay);
+    switch (verdict.outcome) {
+    case duel::Referee::Outcome::TooFast:
+        return unproved(texts.replayTooFast);
+    case duel::Referee::Outcome::Lost:
+        return unproved(texts.replayLost);
+    case duel::Referee::Outcome::Won:
+        break;
+    }
+    if (verdict.score != s.score) {
+        return unproved(texts.replayOtherScore);
+    }
+    s.replay = replay->Text();
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query,
@@ -88,7 +124,7 @@ std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query,
         }
         slot = std::move(pair.second);
     }
-    for (size_t i = 0; i < kFields.size(); ++i) {
+    for (size_t i = 0; i < kReplay; ++i) {
         if (!values[i]) {
             return Refuse(AnswerTexts::Fill(texts.fieldMissing, {label(i)}));
         }
@@ -115,6 +151,9 @@ std::variant<Submission, Refusal> Submission::FromQuery(std::string_view query,
         return Refuse(std::string(texts.scoreRange));
     }
     s.score = std::stoi(score);
+    if (auto refusal = CheckReplay(values[kReplay], s, texts)) {
+        return *refusal;
+    }
     return s;
 }
 

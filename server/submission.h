@@ -12,7 +12,8 @@ struct Refusal {
     std::string reason;
 };
 
-// One won duel as the game reports it, checked and converted to UTF-8.
+// One won duel as the game reports it, checked and converted to UTF-8, and
+// proved by its replay.
 struct Submission {
     static constexpr int kMaxNameChars = 32;
 
@@ -20,10 +21,12 @@ struct Submission {
     std::string name;
     int level = 0;
     int score = 0;
+    std::string replay; // its text; empty for results stored before replays
 
     // Checks the raw query of a submission: exactly the fields aria, name,
-    // mode, level and score, each once; area and name in CP932. A refusal's
-    // reason is worded in the texts given.
+    // mode, level, score and replay, each once; area and name in CP932; the
+    // replay's duel run again and won at that level with that score. A
+    // refusal's reason is worded in the texts given.
     static std::variant<Submission, Refusal>
     FromQuery(std::string_view query, const AnswerTexts& texts = AnswerTexts::Japanese());
 };

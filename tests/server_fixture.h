@@ -7,6 +7,7 @@
 #include "server/score_server.h"
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
+#include "tests/duel/replay_player.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -59,10 +60,13 @@ inline std::string Encode(std::string_view bytes) {
     return out;
 }
 
+// A won duel's submission, with its replay.
 inline std::string SubmitQuery(std::string_view area, std::string_view nameUtf8, int level,
                                int score) {
     return "aria=" + Encode(area) + "&name=" + Encode(scored::Cp932::FromUtf8(nameUtf8).value()) +
-           "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score);
+           "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score) +
+           "&replay=" +
+           duel_test::ReplayPlayer{level, static_cast<uint32_t>(score), score}.Play().Text();
 }
 
 // An answer of the server as text: it speaks CP932.

@@ -10,7 +10,7 @@ namespace {
 using namespace server_test;
 
 const std::string kSubmit =
-    std::string(scored::ScoreServer::kSubmitPath) + "?aria=Japan&name=Taro&mode=0&level=1&score=3";
+    std::string(scored::ScoreServer::kSubmitPath) + "?" + SubmitQuery("Japan", "Taro", 1, 3);
 const std::string kSubmitRequest =
     "GET " + kSubmit + " HTTP/1.1\r\nConnection: keep-alive, close\r\n\r\n";
 

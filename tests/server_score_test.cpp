@@ -10,10 +10,11 @@ namespace {
 using server_test::ScoreServerTest;
 using server_test::Utf8;
 
-const char* const kValid = "aria=Japan&name=Taro&mode=0&level=2&score=3";
-
-// A submission is stored exactly as sent, or refused (400, nothing stored)
-// with the reason the player reads.
+// A submission is stored exactly as sent, with a link to its replay on the
+// page, or refused (400, nothing stored) with the reason the player reads.
+// "{won 2 1}" in a query is the replay of a duel won at level 2 with one
+// mistake; "{cut 2 1}" the same without its last input; "{fast 2 0}" one
+// whose first guard came 60 ms after its swing.
 struct SubmissionCase {
     const char* query;
     const char* reason; // null: stored as below
@@ -42,35 +43,76 @@ const SubmissionCase kSubmissions[] = {
     {"aria=Japan&name=Taro&mode=0&level=2&score=-1", "スコアは 0 から 9999 です。"},
     {"aria=Japan&name=Taro&mode=0&level=2&score=10000", "スコアは 0 から 9999 です。"},
     {"aria=Japan&name=Taro&mode=0&level=2&score=1e3", "スコアは 0 から 9999 です。"},
-    {"aria=Zimbabwe&name=B&mode=0&level=3&score=9999", nullptr, "Zimbabwe", "B", 3, 9999},
-    {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2", nullptr, "Antigua and Barbuda", "D",
-     2, 2},
-    {"score=0007&level=1&mode=0&name=E&aria=Japan", nullptr, "Japan", "E", 1, 7},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=1&replay=a&replay=b",
+     "リプレイが二つ以上あります。"},
+    // Nothing stands without its duel.
+    {"aria=Japan&name=cheater&mode=0&level=3&score=0",
+     "この記録は確かめられませんでした。リプレイが付いていません。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=0&replay=kzr1.2.1.40.3120q",
+     "この記録は確かめられませんでした。リプレイが壊れているか、長すぎます。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=1500&replay={won 2 1500}",
+     "この記録は確かめられませんでした。リプレイが壊れているか、長すぎます。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=1&replay={cut 2 1}",
+     "この記録は確かめられませんでした。リプレイの決闘が勝って終わっていません。"},
+    {"aria=Japan&name=Taro&mode=0&level=1&score=1&replay={won 2 1}",
+     "この記録は確かめられませんでした。リプレイのレベルが違います。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=2&replay={won 2 1}",
+     "この記録は確かめられませんでした。リプレイのミスの数がスコアと違います。"},
+    {"aria=Japan&name=Taro&mode=0&level=2&score=0&replay={fast 2 0}",
+     "この記録は確かめられませんでした。リプレイに人には間に合わない速さの受けがあります。"},
+    {"aria=Zimbabwe&name=B&mode=0&level=3&score=1000&replay={won 3 1000}", nullptr, "Zimbabwe", "B",
+     3, 1000},
+    {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2&replay={won 2 2}", nullptr,
+     "Antigua and Barbuda", "D", 2, 2},
+    {"replay={won 1 7}&score=0007&level=1&mode=0&name=E&aria=Japan", nullptr, "Japan", "E", 1, 7},
     // The characters that would cut or change an unencoded query.
-    {"aria=Japan&name=a%26b%3Dc%23d%25e%2bf%20g+h&mode=0&level=1&score=5", nullptr, "Japan",
-     "a&b=c#d%e+f g h", 1, 5},
-    {"aria=Japan&name=100%&mode=0&level=1&score=6", nullptr, "Japan", "100%", 1, 6},
+    {"aria=Japan&name=a%26b%3Dc%23d%25e%2bf%20g+h&mode=0&level=1&score=5&replay={won 1 5}", nullptr,
+     "Japan", "a&b=c#d%e+f g h", 1, 5},
+    {"aria=Japan&name=100%&mode=0&level=1&score=6&replay={won 1 6}", nullptr, "Japan", "100%", 1,
+     6},
     // CP932 names are stored as UTF-8. CP932 differs from plain Shift_JIS
     // exactly where a wrong table would show: the backslash, the tilde, the
     // wave dash and the NEC and IBM extensions.
-    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1", nullptr, "Japan", "山田ｶﾀﾅ", 1,
-     1},
-    {"aria=Japan&name=%5C%7E%81%60&mode=0&level=1&score=2", nullptr, "Japan", "\\~～", 1, 2},
-    {"aria=Japan&name=%87%40%87%94%FB%FC&mode=0&level=1&score=3", nullptr, "Japan", "①∑髙", 1, 3},
+    {"aria=Japan&name=%8E%52%93%63%B6%C0%C5&mode=0&level=1&score=1&replay={won 1 1}", nullptr,
+     "Japan", "山田ｶﾀﾅ", 1, 1},
+    {"aria=Japan&name=%5C%7E%81%60&mode=0&level=1&score=2&replay={won 1 2}", nullptr, "Japan",
+     "\\~～", 1, 2},
+    {"aria=Japan&name=%87%40%87%94%FB%FC&mode=0&level=1&score=3&replay={won 1 3}", nullptr, "Japan",
+     "①∑髙", 1, 3},
     // 32 characters of two bytes each: the limit counts characters.
     {"aria=Japan&name="
      "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
      "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
      "%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52%8E%52"
-     "&mode=0&level=1&score=9",
+     "&mode=0&level=1&score=9&replay={won 1 9}",
      nullptr, "Japan", "山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山山", 1, 9},
 };
+
+// The replay a placeholder asks for, in its query.
+std::string WithReplay(std::string query, std::string& replay) {
+    const size_t open = query.find('{');
+    if (open == std::string::npos) {
+        return query;
+    }
+    char kind[8] = {};
+    int level = 0;
+    int score = 0;
+    std::sscanf(query.c_str() + open, "{%7s %d %d}", kind, &level, &score);
+    duel_test::ReplayPlayer player{level, 99, score, std::string(kind) == "fast" ? 60 : 0};
+    duel::Replay played = player.Play();
+    if (std::string(kind) == "cut") {
+        played.presses.pop_back();
+    }
+    replay = played.Text();
+    return query.replace(open, query.find('}', open) + 1 - open, replay);
+}
 
 TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
     for (const SubmissionCase& c : kSubmissions) {
         SCOPED_TRACE(c.query);
         const int64_t before = m_server.Rows();
-        auto res = m_server.Submit(c.query);
+        std::string replay;
+        auto res = m_server.Submit(WithReplay(c.query, replay));
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, c.reason ? 400 : 200);
         EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=Shift_JIS");
@@ -85,19 +127,46 @@ TEST_P(ScoreServerTest, EachSubmissionIsStoredAsSentOrRefusedWithItsReason) {
         EXPECT_EQ(m_server.Rows(), before + 1);
         auto best = m_server.Store().Best(c.level, 50);
         ASSERT_TRUE(best);
-        int found = 0;
+        std::vector<int64_t> found;
         for (const auto& row : *best) {
-            found += row.name == c.name && row.area == c.area && row.score == c.score;
+            if (row.name == c.name && row.area == c.area && row.score == c.score) {
+                found.push_back(row.id);
+            }
         }
-        EXPECT_EQ(found, 1);
+        ASSERT_EQ(found.size(), 1u);
+        // The page links the result to its replay, and the link serves it as sent.
+        const std::string link =
+            std::string(scored::ScoreServer::kReplayPath) + "?id=" + std::to_string(found[0]);
+        EXPECT_NE(m_server.ResultPage().find("<a href=\"" + link + "\">リプレイ</a>"),
+                  std::string::npos);
+        auto file = m_server.Get(link);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->status, 200);
+        EXPECT_EQ(file->get_header_value("Content-Type"), "application/x-kirikaze-replay");
+        EXPECT_EQ(file->get_header_value("Content-Disposition"),
+                  "attachment; filename=\"kirikaze-" + std::to_string(found[0]) + ".kzreplay\"");
+        EXPECT_EQ(file->body, replay + "\n");
     }
+    for (const char* asked : {"", "?id=", "?id=12345", "?id=1&id=1", "?id=-1", "?ID=1"}) {
+        SCOPED_TRACE(asked);
+        auto res = m_server.Get(std::string(scored::ScoreServer::kReplayPath) + asked);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 404);
+    }
+    httplib::Client english("127.0.0.1", m_server.Port());
+    auto res = english.Get(std::string(scored::ScoreServer::kSubmitPath) +
+                               "?aria=Japan&name=cheater&mode=0&level=3&score=0",
+                           {{"Accept-Language", "en"}});
+    ASSERT_TRUE(res);
+    EXPECT_NE(res->body.find("This result could not be verified. It came without its replay."),
+              std::string::npos);
 }
 
 TEST_P(ScoreServerTest, StorageFailureIsSaidAndNothingClaimed) {
     // Another hand takes the table away under the running server.
     ASSERT_TRUE(server_test::ExecuteSql(m_server.db, "DROP TABLE results"));
 
-    auto res = m_server.Submit(kValid);
+    auto res = m_server.Submit(server_test::SubmitQuery("Japan", "Taro", 2, 3));
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 503);
     EXPECT_NE(Utf8(res->body).find("サーバーで保存できませんでした。"), std::string::npos);
@@ -124,18 +193,19 @@ TEST_P(ScoreServerTest, ResultPageEscapesWhatPlayersTyped) {
     EXPECT_EQ(page.find("&'"), std::string::npos);
 }
 
-// Row cells in page order: rank, name, area, mistakes.
+// Row cells in page order: rank, name, area, mistakes (the time stamp
+// differs from run to run, and the replay link is tried above).
 std::vector<std::string> Rows(const std::string& page, size_t from, size_t to) {
     std::vector<std::string> rows;
     for (size_t at = page.find("<tr><td", from); at < to; at = page.find("<tr><td", at + 1)) {
         std::string row = page.substr(at, page.find("</tr>", at) - at);
         std::string cells;
-        for (size_t c = row.find("<td"); c != std::string::npos; c = row.find("<td", c + 1)) {
+        size_t c = row.find("<td");
+        for (int i = 0; i < 4 && c != std::string::npos; ++i, c = row.find("<td", c + 1)) {
             size_t open = row.find('>', c) + 1;
             cells += (cells.empty() ? "" : "|") + row.substr(open, row.find("</td>", open) - open);
         }
-        // The time stamp differs from run to run.
-        rows.push_back(cells.substr(0, cells.rfind('|')));
+        rows.push_back(cells);
     }
     return rows;
 }
@@ -144,7 +214,7 @@ std::vector<std::string> Rows(const std::string& page, size_t from, size_t to) {
 // prefer English to Japanese.
 TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
     const std::tuple<const char*, int, int> sent[] = {
-        {"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 9999}};
+        {"c", 2, 4}, {"a", 2, 1}, {"b", 2, 1}, {"", 2, 0}, {"d", 3, 12}};
     for (auto [name, level, score] : sent) {
         ASSERT_EQ(m_server.Submit(server_test::SubmitQuery("Spain", name, level, score))->status,
                   200);
@@ -180,7 +250,7 @@ TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
         EXPECT_EQ(Rows(page, normal, hard),
                   (std::vector<std::string>{"1|" + std::string(v.unnamed) + "|Spain|0",
                                             "2|a|Spain|1", "2|b|Spain|1", "4|c|Spain|4"}));
-        EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|9999"}));
+        EXPECT_EQ(Rows(page, hard, page.size()), (std::vector<std::string>{"1|d|Spain|12"}));
     }
 }
 
@@ -210,9 +280,9 @@ const std::tuple<Results, int, int, int, int> kRanks[] = {
     {{{3, 1}, {3, 2}, {3, 2}, {3, 4}}, 3, 2, 2, 5},
     {{{3, 0}, {3, 0}}, 3, 0, 1, 3},
     {{{1, 0}, {3, 0}, {2, 5}}, 2, 4, 1, 2},
-    {{{1, 99}, {1, 100}, {1, 250}, {1, 9999}}, 1, 200, 3, 5},
+    {{{1, 99}, {1, 100}, {1, 250}, {1, 999}}, 1, 200, 3, 5},
     {{{1, 99}, {1, 100}, {1, 100}, {1, 101}}, 1, 100, 2, 5},
-    {{{3, 0}, {3, 5000}, {3, 9998}}, 3, 9999, 4, 4},
+    {{{3, 0}, {3, 500}, {3, 998}}, 3, 999, 4, 4},
     {Results(60, {2, 100}), 2, 100, 1, 61},
     {Results(60, {2, 100}), 2, 101, 61, 61},
 };
@@ -261,6 +331,27 @@ TEST(ScoreRankUpgrade, ResultsStoredBeforeCountsStillRank) {
     auto res = server.Submit(server_test::SubmitQuery("Japan", "me", 2, 3));
     ASSERT_TRUE(res);
     EXPECT_NE(server_test::Utf8(res->body).find("ノーマルで 3 件中 2 位です。"), std::string::npos);
+}
+
+// A database from before replays is opened with its results as they were,
+// without a link; new results come with theirs.
+TEST_P(ScoreServerTest, ResultsFromBeforeReplaysStayWithoutALink) {
+    m_server.process.Stop(SIGTERM);
+    ASSERT_TRUE(server_test::ExecuteSql(
+        m_server.db, (std::string("ALTER TABLE results DROP COLUMN replay; INSERT INTO results "
+                                  "(area, name, level, score) VALUES ('Japan', 'old', 2, 1);") +
+                      scored::ScoreStore::kRecountSql)
+                         .c_str()));
+    m_server.Start();
+    auto res = m_server.Submit(server_test::SubmitQuery("Japan", "new", 2, 3));
+    ASSERT_TRUE(res);
+    EXPECT_NE(Utf8(res->body).find("ノーマルで 2 件中 2 位です。"), std::string::npos);
+    const std::string page = m_server.ResultPage();
+    EXPECT_EQ(Rows(page, 0, std::string::npos),
+              (std::vector<std::string>{"1|old|Japan|1", "2|new|Japan|3"}));
+    const size_t link = page.find("<a href=");
+    EXPECT_LT(page.find(">new<"), link);
+    EXPECT_EQ(page.find("<a href=", link + 1), std::string::npos) << "the old result has none";
 }
 
 // The real binary, killed without warning right after it answered: every

@@ -7,6 +7,7 @@
 //                       [--connections N] [--db postgresql://...]
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
+#include "tests/duel/replay_player.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,6 +80,18 @@ bool Fill(const std::string& db, long rows) {
     return error.empty();
 }
 
+// Normal duels won with 0 … 99 mistakes, each result's proof.
+const std::vector<std::string>& Replays() {
+    static const std::vector<std::string> replays = [] {
+        std::vector<std::string> played;
+        for (int mistakes = 0; mistakes < 100; ++mistakes) {
+            played.push_back(duel_test::ReplayPlayer{2, 1000u + mistakes, mistakes}.Play().Text());
+        }
+        return played;
+    }();
+    return replays;
+}
+
 // Each answer's milliseconds, -1 for one that failed.
 void Play(int port, int seed, Clock::time_point until, std::vector<double>& latencyMs) {
     httplib::Client client("127.0.0.1", port);
@@ -86,8 +99,10 @@ void Play(int port, int seed, Clock::time_point until, std::vector<double>& late
     client.set_tcp_nodelay(true);
     std::mt19937 random(seed);
     while (Clock::now() < until) {
+        const size_t score = random() % Replays().size();
         std::string path = "/game/kirikaze/GameSet.asp?aria=Japan&name=p" + std::to_string(seed) +
-                           "&mode=0&level=2&score=" + std::to_string(random() % 100);
+                           "&mode=0&level=2&score=" + std::to_string(score) +
+                           "&replay=" + Replays()[score];
         auto start = Clock::now();
         auto res = client.Get(path.c_str());
         const std::chrono::duration<double, std::milli> took = Clock::now() - start;
@@ -159,6 +174,7 @@ int main(int argc, char** argv) {
         }
         std::vector<std::vector<double>> players(connections);
         std::vector<std::thread> threads;
+        Replays(); // played before the clock starts
         auto start = Clock::now();
         auto until = start + std::chrono::seconds(seconds);
         for (int i = 0; i < connections; ++i) {

@@ -1,6 +1,7 @@
 // What the score server does with bytes from the network, on any bytes: the
 // request head reader, the query parser and submission check, the CP932
 // conversion and the page escaping. No crash, and each keeps its promise.
+#include "duel/replay.h"
 #include "server/cp932.h"
 #include "server/http_request.h"
 #include "server/query_string.h"
@@ -61,8 +62,9 @@ void CheckSubmission(const std::string& query) {
     auto checked = scored::Submission::FromQuery(query);
     if (auto* s = std::get_if<scored::Submission>(&checked)) {
         Check(s->level >= 1 && s->level <= 3 && s->score >= 0 && s->score <= 9999);
-        // Whatever is stored can be sent back to the game.
+        // Whatever is stored can be sent back to the game, and its replay played.
         Check(scored::Cp932::FromUtf8(s->name).has_value());
+        Check(duel::Replay::Parse(s->replay).has_value());
     } else {
         Check(!std::get<scored::Refusal>(checked).reason.empty());
     }
