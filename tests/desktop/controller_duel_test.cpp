@@ -4,8 +4,8 @@
 // desktop_controller_duel_under_xvfb.
 #include "duel/sound_log.h"
 #include "platform/haptics.h"
-#include "platform/headless/recorded_speech.h"
-#include "platform/sdl/sdl_system.h"
+#include "backends/headless/recorded_speech.h"
+#include "backends/sdl/sdl_system.h"
 #include "shell/KirikazeJApp.h"
 #include "shell_game.h"
 

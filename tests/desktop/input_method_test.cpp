@@ -5,8 +5,8 @@
 #include "platform/score_dialog.h"
 #include "ui/dialog_form.h"
 
-#include "platform/headless/recorded_speech.h"
-#include "platform/sdl/sdl_system.h"
+#include "backends/headless/recorded_speech.h"
+#include "backends/sdl/sdl_system.h"
 
 #include <gtest/gtest.h>
 

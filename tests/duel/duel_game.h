@@ -3,7 +3,7 @@
 // and scene, the real sound player and mixer rendering the generated data
 // pack, and a log of what reached the sound device.
 #include "duel/sound_log.h"
-#include "platform/headless/headless_audio.h"
+#include "backends/headless/headless_audio.h"
 #include "shell_game.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // one the player is shown or a silent one.
 #include "audio/SoundFile.h"
 #include "mixer/riff.h"
-#include "platform/headless/recorded_message_boxes.h"
+#include "backends/headless/recorded_message_boxes.h"
 #include "platform/services.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_system.h"
+#include "backends/headless/headless_system.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/headless/headless_window.h"
+#include "backends/headless/headless_window.h"
 #include "platform/score_dialog.h"
 #include "ui/dialog_painter.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/headless/headless_pads.h"
-#include "platform/headless/virtual_clock.h"
+#include "backends/headless/headless_pads.h"
+#include "backends/headless/virtual_clock.h"
 #include "platform/window.h"
 #include "ui/window_loop.h"
 

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_window.h"
+#include "backends/headless/headless_window.h"
 
 namespace platform::headless {
 

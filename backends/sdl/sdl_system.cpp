@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_system.h"
+#include "backends/sdl/sdl_system.h"
 
 #include <SDL.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 #include "platform/clock.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_message_boxes.h"
-#include "platform/sdl/sdl_score_dialogs.h"
-#include "platform/sdl/sdl_window.h"
+#include "backends/sdl/sdl_audio.h"
+#include "backends/sdl/sdl_message_boxes.h"
+#include "backends/sdl/sdl_score_dialogs.h"
+#include "backends/sdl/sdl_window.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/speechd_speech.h"

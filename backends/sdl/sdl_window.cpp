@@ -1,7 +1,7 @@
-#include "platform/sdl/sdl_window.h"
+#include "backends/sdl/sdl_window.h"
 
 #include "platform/clock.h"
-#include "platform/sdl/sdl_keys.h"
+#include "backends/sdl/sdl_keys.h"
 
 #include <algorithm>
 #include <cstdio>

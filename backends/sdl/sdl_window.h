@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/sdl/sdl_gamepads.h"
+#include "backends/sdl/sdl_gamepads.h"
 #include "platform/window.h"
 #include "ui/window_loop.h"
 #include "ui/window_scaling.h"
@@ -25,7 +25,7 @@ public:
 
 // The main window on screen: an SDL window showing the canvas. The canvas
 // keeps its fixed size; the window may be resized or maximised, and shows the
-// canvas scaled to fit (platform/window_scaling.h).
+// canvas scaled to fit (ui/window_scaling.h).
 class SdlWindow : public Window, private ui::LoopBackend {
 public:
     SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
