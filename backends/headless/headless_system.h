@@ -7,6 +7,7 @@
 #include "backends/headless/recorded_speech.h"
 #include "backends/headless/virtual_clock.h"
 #include "platform/services.h"
+#include "ui/window_services.h"
 
 #include <optional>
 #include <string>
@@ -53,6 +54,7 @@ private:
     RecordedSpeech m_speech;
     Services m_services;
     Services m_previous;
+    ui::WindowServices m_previousWindows;
     std::string m_configHome;
     std::string m_oldConfigHome;
     bool m_hadConfigHome = false;
