@@ -71,7 +71,7 @@ CSoundPlay::~CSoundPlay() {
     }
 }
 
-bool CSoundPlay::CreateDevice(const platform::Window* pMainWnd) {
+bool CSoundPlay::CreateDevice(const ui::Window* pMainWnd) {
     if (!pMainWnd) {
         return true;
     }

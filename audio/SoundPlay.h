@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace ui {
 class Window;
 }
 
@@ -27,7 +27,7 @@ public:
 
     // Opens this player's device unless one with its index is open already.
     // FALSE without a device; a null window does nothing and succeeds.
-    bool CreateDevice(const platform::Window* pMainWnd);
+    bool CreateDevice(const ui::Window* pMainWnd);
     // Registers a file under an id; nothing is read until the id is played.
     void AddSound(const std::string& strPath, uint32_t nId);
     // Loads on first use, restarts from the start and plays; flags 0 or

@@ -6,8 +6,8 @@
 // adds. Argument: the period of both, or 0 for the game's own choice beside
 // a bare 256. scripts/try-key-sound runs it on a server and screen of its own.
 #include "audio/SoundFile.h"
-#include "platform/headless/recorded_speech.h"
-#include "platform/sdl/sdl_system.h"
+#include "backends/headless/recorded_speech.h"
+#include "backends/sdl/sdl_system.h"
 #include "scenes/SceenMenu.h"
 #include "shell/KirikazeJApp.h"
 #include "shell/KirikazeJDlg.h"

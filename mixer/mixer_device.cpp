@@ -12,7 +12,7 @@ namespace mixer {
 MixerDevice::MixerDevice(std::shared_ptr<Mixer> mixer, std::shared_ptr<MixerListener> listener)
     : m_mixer(std::move(mixer)), m_listener(std::move(listener)) {}
 
-bool MixerDevice::SetCooperativeLevel(const platform::Window*, platform::CooperativeLevel level) {
+bool MixerDevice::SetCooperativeLevel(const void*, platform::CooperativeLevel level) {
     return level >= platform::CooperativeLevel::Normal &&
            level <= platform::CooperativeLevel::WritePrimary;
 }

@@ -17,8 +17,7 @@ public:
 
     // Our output is shared with the rest of the desktop whatever the level;
     // only a level outside the known ones is refused.
-    bool SetCooperativeLevel(const platform::Window* window,
-                             platform::CooperativeLevel level) override;
+    bool SetCooperativeLevel(const void* window, platform::CooperativeLevel level) override;
     std::shared_ptr<platform::SoundBuffer>
     CreateSoundBuffer(const platform::BufferDesc& desc, std::span<const uint8_t> samples) override;
     std::shared_ptr<platform::SoundListener> GetListener() override;

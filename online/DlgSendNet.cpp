@@ -1,10 +1,10 @@
 #include "online/DlgSendNet.h"
 
 #include "platform/message_box.h"
-#include "platform/score_dialog.h"
 #include "platform/speech.h"
 #include "resources/area_list.h"
 #include "resources/send_net_dialog.h"
+#include "ui/score_dialog.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ ui::DialogTemplate MakeTemplate(const resources::GameTexts& texts) {
 int CDlgSendNet::DoModal() {
     ui::DialogForm form(MakeTemplate(m_texts), this);
     OnInitDialog(form);
-    return platform::RunScoreDialog(form);
+    return ui::RunScoreDialog(form);
 }
 
 void CDlgSendNet::OnInitDialog(ui::DialogForm& form) {

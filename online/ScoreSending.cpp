@@ -1,8 +1,8 @@
 #include "online/ScoreSending.h"
 
 #include "online/VelHttpConnect.h"
-#include "platform/score_dialog.h"
 #include "resources/send_net_dialog.h"
+#include "ui/score_dialog.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ void CScoreSending::AnswerQuestions() {
 
 bool CScoreSending::Wait() {
     ui::DialogForm form(WaitingTemplate(m_texts));
-    const int result = platform::RunUntilFinished(form, [this] {
+    const int result = ui::RunUntilFinished(form, [this] {
         AnswerQuestions();
         return Done();
     });

@@ -1,28 +1,25 @@
 #pragma once
-// The services one backend (SDL for play, headless for tests) provides to the
-// game. The backend installs them once at start-up; game code reaches them only
-// through the narrow headers of this folder (clock.h, window.h, sound.h, ...).
+// The system services one backend (SDL for play, headless for tests) provides
+// to the game. The backend installs them once at start-up, beside the window
+// and its dialogs (ui/window_services.h); game code reaches them only through
+// the narrow headers of this folder (clock.h, sound.h, message_box.h, ...).
 
 namespace platform {
 
 class Clock;
 class MessageBoxes;
-class WindowSystem;
 class AudioSystem;
 class Launcher;
 class CredentialPrompt;
-class ScoreDialogs;
 class Speech;
 class Haptics;
 
 struct Services {
     Clock* clock = nullptr;
     MessageBoxes* messageBoxes = nullptr;
-    WindowSystem* windows = nullptr;
     AudioSystem* audio = nullptr;
     Launcher* launcher = nullptr;
     CredentialPrompt* credentials = nullptr;
-    ScoreDialogs* scoreDialogs = nullptr;
     Speech* speech = nullptr;
     Haptics* haptics = nullptr;
 };

@@ -19,8 +19,6 @@
 
 namespace platform {
 
-class Window;
-
 constexpr int32_t kVolumeMin = -10000;
 constexpr int32_t kVolumeMax = 0;
 constexpr int32_t kPanLeft = -10000;
@@ -113,7 +111,9 @@ public:
 class AudioDevice {
 public:
     virtual ~AudioDevice() = default;
-    virtual bool SetCooperativeLevel(const Window* window, CooperativeLevel level) = 0;
+    // The game's window, as an opaque handle: the output is the same whatever
+    // window it names.
+    virtual bool SetCooperativeLevel(const void* window, CooperativeLevel level) = 0;
     // A static buffer holding the given samples; null when the description is
     // refused (not mono 8/16-bit linear PCM, a rate outside 100 ... 200000 Hz,
     // less than one frame, more than kBufferBytesMax, pan together with 3D).

@@ -70,9 +70,9 @@ bool CKirikazeJDlg::Create() {
     m_language = text::ChooseLanguage(m_reg.LanguageSetting(), platform::ReadLocaleVariables());
     platform::SetSpeechLanguage(Texts().languageCode);
     // The icon goes with the window from the start, big and small alike.
-    const platform::WindowSpec layout{resources::kClientWidth, resources::kClientHeight,
-                                      Texts().caption, m_hIcon};
-    m_pWnd = platform::CreateMainWindow(layout, *this);
+    const ui::WindowSpec layout{resources::kClientWidth, resources::kClientHeight, Texts().caption,
+                                m_hIcon};
+    m_pWnd = ui::CreateMainWindow(layout, *this);
     if (!m_pWnd) {
         return false;
     }

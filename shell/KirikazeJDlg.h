@@ -1,9 +1,9 @@
 #pragma once
 #include "platform/pixels.h"
-#include "platform/window.h"
 #include "resources/game_texts.h"
 #include "shell/KirikazeReg.h"
 #include "ui/canvas.h"
+#include "ui/window.h"
 
 #include <memory>
 #include <string>
@@ -13,7 +13,7 @@ class CSceenGame;
 
 // The main window: owns the one current scene, drives it with the 100 ms frame
 // tick, routes key releases to it and carries out what it asks for.
-class CKirikazeJDlg : public platform::WindowEvents {
+class CKirikazeJDlg : public ui::WindowEvents {
 public:
     enum { IDOK = 1 };
 
@@ -29,7 +29,7 @@ public:
     bool Create();
 
     // What the scenes use of the window.
-    platform::Window* GetPlatformWindow() const { return m_pWnd.get(); }
+    ui::Window* GetPlatformWindow() const { return m_pWnd.get(); }
     ui::Canvas* GetCanvas() const;
     ui::Rect GetClientRect() const;
     // The scene wants to be drawn again soon (requests before it make one).
@@ -70,7 +70,7 @@ public:
     text::Language m_language = text::Language::Japanese;
 
 private:
-    // platform::WindowEvents
+    // ui::WindowEvents
     void OnWindowTick(int timerId) override;
     void OnWindowKeyUp(int vk) override;
     void OnWindowPaint() override;
@@ -93,7 +93,7 @@ private:
     // inside it (a message box's own loop) knows to leave the scene alone.
     template <class Call> void InScene(Call call);
 
-    std::unique_ptr<platform::Window> m_pWnd;
+    std::unique_ptr<ui::Window> m_pWnd;
     int m_nSceneCalls = 0; // scene handlers running right now
     bool m_bInFrame = false;
     bool m_bDestroyed = false;

@@ -1,8 +1,8 @@
 // Our own dialogs worked by the keyboard: the name and password prompt a
 // server's 401 brings up, and the game's message boxes;
 // what comes back, what is drawn, and what is said aloud.
+#include "backends/headless/headless_system.h"
 #include "platform/credentials.h"
-#include "platform/headless/headless_system.h"
 #include "platform/keys.h"
 #include "platform/message_box.h"
 #include "ui/dialog_credential_prompt.h"

@@ -36,12 +36,12 @@ TEST(Settings, HoweverTheGameEndsTheyAreWrittenExactlyOnce) {
     struct Case {
         const char* what;
         int downs, key, ticks;
-        platform::WindowEnd reason;
+        ui::WindowEnd reason;
     };
     const Case cases[] = {
-        {"end item", 6, VK_SPACE, 1, platform::WindowEnd::Ended},
-        {"window closed", 0, 0, 2, platform::WindowEnd::Closed},
-        {"closed in a duel", 0, VK_SPACE, 3, platform::WindowEnd::Closed},
+        {"end item", 6, VK_SPACE, 1, ui::WindowEnd::Ended},
+        {"window closed", 0, 0, 2, ui::WindowEnd::Closed},
+        {"closed in a duel", 0, VK_SPACE, 3, ui::WindowEnd::Closed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -14,7 +14,7 @@
 namespace {
 
 using kztest::Game;
-using platform::WindowEnd;
+using ui::WindowEnd;
 
 // What follows a choice, on the next tick and not before, as the player
 // notices it: the duel's footsteps or the tutorial's first words, the score

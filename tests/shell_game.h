@@ -1,7 +1,7 @@
 #pragma once
 // A whole game on the headless backend, started in a data folder of its own.
 #include "audio/SoundVolume.h"
-#include "platform/headless/headless_system.h"
+#include "backends/headless/headless_system.h"
 #include "platform/keys.h"
 #include "resources/texts.h"
 #include "scenes/SceenGame.h"

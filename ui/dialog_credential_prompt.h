@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/credentials.h"
-#include "platform/score_dialog.h"
+#include "ui/score_dialog.h"
 
 namespace ui {
 
@@ -9,7 +9,7 @@ namespace ui {
 // and never spoken. OK (Enter) answers, キャンセル (Escape) cancels.
 class DialogCredentialPrompt : public platform::CredentialPrompt {
 public:
-    explicit DialogCredentialPrompt(platform::ScoreDialogs& dialogs) : m_dialogs(dialogs) {}
+    explicit DialogCredentialPrompt(ScoreDialogs& dialogs) : m_dialogs(dialogs) {}
     std::optional<platform::Credentials> Ask(const std::string& server,
                                              const std::string& realm) override;
 
@@ -20,7 +20,7 @@ public:
     static DialogTemplate Template(const std::string& server, const std::string& realm);
 
 private:
-    platform::ScoreDialogs& m_dialogs;
+    ScoreDialogs& m_dialogs;
 };
 
 } // namespace ui

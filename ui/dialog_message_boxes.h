@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/message_box.h"
-#include "platform/score_dialog.h"
+#include "ui/score_dialog.h"
 
 namespace ui {
 
@@ -11,14 +11,14 @@ namespace ui {
 // window to draw in, the text is said and the box goes to the fallback.
 class DialogMessageBoxes : public platform::MessageBoxes {
 public:
-    DialogMessageBoxes(platform::ScoreDialogs& dialogs, platform::MessageBoxes& fallback)
+    DialogMessageBoxes(ScoreDialogs& dialogs, platform::MessageBoxes& fallback)
         : m_dialogs(dialogs), m_fallback(fallback) {}
     void Show(const std::string& text, const std::string& caption, bool owned) override;
 
     static DialogTemplate Template(const std::string& text, const std::string& caption);
 
 private:
-    platform::ScoreDialogs& m_dialogs;
+    ScoreDialogs& m_dialogs;
     platform::MessageBoxes& m_fallback;
 };
 

@@ -7,7 +7,7 @@ namespace {
 constexpr uint32_t kIdleWaitMs = 1000;
 } // namespace
 
-WindowLoop::WindowLoop(int width, int height, platform::WindowEvents& events, LoopBackend& backend)
+WindowLoop::WindowLoop(int width, int height, WindowEvents& events, LoopBackend& backend)
     : m_events(events), m_backend(backend), m_canvas(width, height) {}
 
 void WindowLoop::SetTimer(int timerId, uint32_t periodMs) {
@@ -33,13 +33,13 @@ void WindowLoop::Expose() {
 }
 
 void WindowLoop::Close() {
-    End(platform::WindowEnd::Closed, 0);
+    End(WindowEnd::Closed, 0);
     if (m_overlay) {
         m_overlay->OnClose();
     }
 }
 
-void WindowLoop::End(platform::WindowEnd reason, int result) {
+void WindowLoop::End(WindowEnd reason, int result) {
     if (m_ending) {
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
-#include "platform/window.h"
 #include "ui/canvas.h"
 #include "ui/tick_timer.h"
+#include "ui/window.h"
 
 #include <cstdint>
 
@@ -39,7 +39,7 @@ public:
 // the scene behind keeps its ticks and repaints.
 class WindowLoop {
 public:
-    WindowLoop(int width, int height, platform::WindowEvents& events, LoopBackend& backend);
+    WindowLoop(int width, int height, WindowEvents& events, LoopBackend& backend);
 
     Canvas& GetCanvas() { return m_canvas; }
     const Canvas& GetCanvas() const { return m_canvas; }
@@ -68,9 +68,9 @@ public:
     void RunOverlay(LoopOverlay& overlay);
     bool InOverlay() const { return m_overlay != nullptr; }
 
-    void End(platform::WindowEnd reason, int result);
+    void End(WindowEnd reason, int result);
     bool Ending() const { return m_ending; }
-    platform::WindowEnd EndReason() const { return m_endReason; }
+    WindowEnd EndReason() const { return m_endReason; }
     int Result() const { return m_result; }
     // Tells the game the window is going; true only the first time.
     bool Destroy();
@@ -84,7 +84,7 @@ private:
     void Tick();
     bool Paint();
 
-    platform::WindowEvents& m_events;
+    WindowEvents& m_events;
     LoopBackend& m_backend;
     Canvas m_canvas;
     TickTimer m_timer;
@@ -93,7 +93,7 @@ private:
     bool m_showOverlay = false;
     bool m_ending = false;
     bool m_destroyed = false;
-    platform::WindowEnd m_endReason = platform::WindowEnd::Closed;
+    WindowEnd m_endReason = WindowEnd::Closed;
     int m_result = 0;
     int m_paints = 0;
     int m_ticks = 0;

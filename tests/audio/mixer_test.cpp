@@ -1,7 +1,7 @@
 // What a listener hears from the sound service over our mixer: a 441 Hz tone
 // at half scale, placed, made softer, re-pitched, stopped.
+#include "backends/headless/headless_audio.h"
 #include "mixer/underrun_watch.h"
-#include "platform/headless/headless_audio.h"
 #include "platform/sound.h"
 
 #include <gtest/gtest.h>

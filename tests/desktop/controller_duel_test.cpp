@@ -2,12 +2,13 @@
 // backend (disk audio) on a virtual screen, from choosing イージー to ending the
 // game from its menu. Runs in real time (about a minute) under the ctest entry
 // desktop_controller_duel_under_xvfb.
+#include "backends/headless/recorded_speech.h"
+#include "backends/sdl/sdl_system.h"
 #include "duel/sound_log.h"
 #include "platform/haptics.h"
-#include "platform/headless/recorded_speech.h"
-#include "platform/sdl/sdl_system.h"
 #include "shell/KirikazeJApp.h"
 #include "shell_game.h"
+#include "ui/window_services.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -18,11 +19,11 @@
 namespace {
 
 // The main window as the game gets it, with a look at every frame.
-class WatchedWindows : public platform::WindowSystem, public platform::WindowEvents {
+class WatchedWindows : public ui::WindowSystem, public ui::WindowEvents {
 public:
-    explicit WatchedWindows(platform::WindowSystem& real) : m_real(real) {}
-    std::unique_ptr<platform::Window> CreateMainWindow(const platform::WindowSpec& layout,
-                                                       platform::WindowEvents& events) override {
+    explicit WatchedWindows(ui::WindowSystem& real) : m_real(real) {}
+    std::unique_ptr<ui::Window> CreateMainWindow(const ui::WindowSpec& layout,
+                                                 ui::WindowEvents& events) override {
         m_game = &events;
         return m_real.CreateMainWindow(layout, *this);
     }
@@ -37,8 +38,8 @@ public:
     std::function<void()> onFrame;
 
 private:
-    platform::WindowSystem& m_real;
-    platform::WindowEvents* m_game = nullptr;
+    ui::WindowSystem& m_real;
+    ui::WindowEvents* m_game = nullptr;
 };
 
 // SDL's virtual game controller, keeping every rumble the game asks of it.
@@ -106,13 +107,13 @@ TEST(ControllerDuel, AnEasyDuelIsWonByEarWithTheControllerAlone) {
     platform::sdl::SdlSystem system;
     ASSERT_TRUE(system.Ready());
     platform::headless::RecordedSpeech speech; // nothing said aloud from a test
-    WatchedWindows windows(*system.Installed().windows);
+    WatchedWindows windows(*ui::GetWindowServices().windows);
     duel_test::SoundLog heard(*system.Installed().audio, KZ_DATA_DIR);
     platform::Services services = system.Installed();
     services.speech = &speech;
-    services.windows = &windows;
     services.audio = &heard;
     system.Reinstall(services);
+    ui::InstallWindowServices({&windows, ui::GetWindowServices().scoreDialogs});
     VirtualPad pad;
     ASSERT_NE(pad.joystick, nullptr) << SDL_GetError();
 

@@ -2,11 +2,11 @@
 // typed by xdotool into the SDL window. scripts/test-ime sets the desktop up
 // (Xvfb, its own D-Bus session, IBus, Mozc) and runs this; elsewhere it skips.
 #include "platform/keys.h"
-#include "platform/score_dialog.h"
 #include "ui/dialog_form.h"
+#include "ui/score_dialog.h"
 
-#include "platform/headless/recorded_speech.h"
-#include "platform/sdl/sdl_system.h"
+#include "backends/headless/recorded_speech.h"
+#include "backends/sdl/sdl_system.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ ui::DialogTemplate NameField() {
 }
 
 // What the window gave the game: ticks (with a hook) and key releases.
-struct Events : platform::WindowEvents {
+struct Events : ui::WindowEvents {
     void OnWindowTick(int) override {
         if (onTick) {
             onTick(++ticks);
@@ -61,7 +61,7 @@ TEST(InputMethod, GameKeysPassMozcInHiraganaAndTheNameFieldComposesWithIt) {
     services.speech = &speech;
     system.Reinstall(services);
     Events events;
-    auto window = platform::CreateMainWindow({732, 570, "kz-ime-test", {}}, events);
+    auto window = ui::CreateMainWindow({732, 570, "kz-ime-test", {}}, events);
     ASSERT_TRUE(window);
     window->SetTimer(1, 100);
     EXPECT_FALSE(SDL_IsTextInputActive()) << "off from the start";
@@ -87,7 +87,7 @@ TEST(InputMethod, GameKeysPassMozcInHiraganaAndTheNameFieldComposesWithIt) {
             opened = tick;
             keys = events.keys;
             inputOffForKeys = !SDL_IsTextInputActive();
-            result = platform::RunScoreDialog(form);
+            result = ui::RunScoreDialog(form);
             window->EndModal(0);
         }
         if (!opened) {

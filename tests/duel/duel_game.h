@@ -2,8 +2,8 @@
 // A duel on the headless backend, as the player gets it: the real main window
 // and scene, the real sound player and mixer rendering the generated data
 // pack, and a log of what reached the sound device.
+#include "backends/headless/headless_audio.h"
 #include "duel/sound_log.h"
-#include "platform/headless/headless_audio.h"
 #include "shell_game.h"
 
 #include <algorithm>

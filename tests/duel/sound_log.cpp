@@ -54,8 +54,7 @@ public:
     RecordingDevice(SoundLog& log, std::shared_ptr<platform::AudioDevice> real)
         : m_log(log), m_real(std::move(real)) {}
 
-    bool SetCooperativeLevel(const platform::Window* window,
-                             platform::CooperativeLevel level) override {
+    bool SetCooperativeLevel(const void* window, platform::CooperativeLevel level) override {
         return m_real->SetCooperativeLevel(window, level);
     }
     std::shared_ptr<platform::SoundBuffer>

@@ -2,8 +2,8 @@
 // or allocate more than the input holds, and every failure it reports must be
 // one the player is shown or a silent one.
 #include "audio/SoundFile.h"
+#include "backends/headless/recorded_message_boxes.h"
 #include "mixer/riff.h"
-#include "platform/headless/recorded_message_boxes.h"
 #include "platform/services.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_audio.h"
+#include "backends/headless/headless_audio.h"
 
 #include "mixer/mixer.h"
 #include "mixer/mixer_device.h"

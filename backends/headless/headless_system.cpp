@@ -1,4 +1,4 @@
-#include "platform/headless/headless_system.h"
+#include "backends/headless/headless_system.h"
 
 #include <unistd.h>
 
@@ -10,13 +10,12 @@ namespace platform::headless {
 HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
     m_services.clock = &m_clock;
     m_services.messageBoxes = &m_boxes;
-    m_services.windows = &m_windows;
     m_services.launcher = &m_launches;
     m_services.audio = &m_audio;
-    m_services.scoreDialogs = &m_dialogs;
     m_services.speech = &m_speech;
     m_services.haptics = &m_windows.Pads();
     m_previous = InstallServices(m_services);
+    m_previousWindows = ui::InstallWindowServices({&m_windows, &m_dialogs});
 
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
         m_hadConfigHome = true;
@@ -37,6 +36,7 @@ HeadlessSystem::HeadlessSystem(uint32_t startTick) : m_clock(startTick) {
 
 HeadlessSystem::~HeadlessSystem() {
     InstallServices(m_previous);
+    ui::InstallWindowServices(m_previousWindows);
     if (m_hadConfigHome) {
         setenv("XDG_CONFIG_HOME", m_oldConfigHome.c_str(), 1);
     } else {

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_gamepads.h"
+#include "backends/sdl/sdl_gamepads.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_system.h"
+#include "backends/sdl/sdl_system.h"
 
 #include <SDL.h>
 
@@ -24,18 +24,18 @@ SdlSystem::SdlSystem(const ui::DesktopSettings& settings) {
     m_windows.SetStartScale(settings.scale);
     m_services.clock = &m_clock;
     m_services.messageBoxes = &m_boxes;
-    m_services.windows = &m_windows;
     m_services.launcher = &m_launcher;
     m_services.audio = m_audio.get();
-    m_services.scoreDialogs = &m_dialogs;
     m_services.credentials = &m_credentials;
     m_services.speech = &m_speech;
     m_services.haptics = &m_windows.Pads();
     m_previous = InstallServices(m_services);
+    m_previousWindows = ui::InstallWindowServices({&m_windows, &m_dialogs});
 }
 
 SdlSystem::~SdlSystem() {
     InstallServices(m_previous);
+    ui::InstallWindowServices(m_previousWindows);
     m_audio.reset(); // its device closes before SDL goes
     m_windows.Pads().CloseAll();
     SDL_Quit();

@@ -1,17 +1,17 @@
-#include "platform/window.h"
+#include "ui/window.h"
 
-#include "platform/services.h"
+#include "ui/window_services.h"
 
 #include <cstdio>
 
-namespace platform {
+namespace ui {
 
 std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout, WindowEvents& events) {
-    if (WindowSystem* windows = GetServices().windows) {
+    if (WindowSystem* windows = GetWindowServices().windows) {
         return windows->CreateMainWindow(layout, events);
     }
     std::fprintf(stderr, "kirikazeJ: no window system; nothing to show\n");
     return nullptr;
 }
 
-} // namespace platform
+} // namespace ui

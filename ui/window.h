@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace platform {
+namespace ui {
 
 // What the main window tells the game. All calls come on the one UI thread.
 class WindowEvents {
@@ -43,7 +43,7 @@ public:
     virtual ~Window() = default;
 
     // The client area the game draws on; shown as it is after each paint.
-    virtual ui::Canvas& GetCanvas() = 0;
+    virtual Canvas& GetCanvas() = 0;
     int ClientWidth() { return GetCanvas().Width(); }
     int ClientHeight() { return GetCanvas().Height(); }
 
@@ -77,4 +77,4 @@ public:
 // Through the installed backend; null (and one line on stderr) without one.
 std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout, WindowEvents& events);
 
-} // namespace platform
+} // namespace ui

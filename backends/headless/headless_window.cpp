@@ -1,4 +1,4 @@
-#include "platform/headless/headless_window.h"
+#include "backends/headless/headless_window.h"
 
 namespace platform::headless {
 
@@ -6,8 +6,8 @@ namespace {
 constexpr uint32_t kIdleStepMs = 100; // how far Tick moves the clock without a timer
 } // namespace
 
-HeadlessWindow::HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
-                               HeadlessWindowSystem* system)
+HeadlessWindow::HeadlessWindow(const ui::WindowSpec& layout, ui::WindowEvents& events,
+                               VirtualClock& clock, HeadlessWindowSystem* system)
     : m_spec(layout), m_clock(clock), m_system(system),
       m_loop(layout.width, layout.height, events, *this) {
     m_loop.GetCanvas().EnableTextLog(true);
@@ -110,8 +110,8 @@ int HeadlessWindow::RunModal() {
     return result;
 }
 
-std::unique_ptr<Window> HeadlessWindowSystem::CreateMainWindow(const WindowSpec& layout,
-                                                               WindowEvents& events) {
+std::unique_ptr<ui::Window> HeadlessWindowSystem::CreateMainWindow(const ui::WindowSpec& layout,
+                                                                   ui::WindowEvents& events) {
     auto window = std::make_unique<HeadlessWindow>(layout, events, m_clock, this);
     m_current = window.get();
     return window;

@@ -2,7 +2,7 @@
 // The audio backend for tests: the same mixer as the game's, rendered into
 // memory whenever a test asks, so a test hears exactly what a player would.
 
-#include "platform/headless/rendered_audio.h"
+#include "backends/headless/rendered_audio.h"
 #include "platform/sound.h"
 
 #include <memory>

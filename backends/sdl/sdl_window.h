@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/sdl/sdl_gamepads.h"
-#include "platform/window.h"
+#include "backends/sdl/sdl_gamepads.h"
+#include "ui/window.h"
 #include "ui/window_loop.h"
 #include "ui/window_scaling.h"
 
@@ -25,10 +25,10 @@ public:
 
 // The main window on screen: an SDL window showing the canvas. The canvas
 // keeps its fixed size; the window may be resized or maximised, and shows the
-// canvas scaled to fit (platform/window_scaling.h).
-class SdlWindow : public Window, private ui::LoopBackend {
+// canvas scaled to fit (ui/window_scaling.h).
+class SdlWindow : public ui::Window, private ui::LoopBackend {
 public:
-    SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
+    SdlWindow(SDL_Window* window, const ui::WindowSpec& layout, ui::WindowEvents& events,
               SdlWindowSystem& system);
     ~SdlWindow() override;
 
@@ -37,9 +37,9 @@ public:
     void RequestRepaint() override { m_loop.RequestRepaint(); }
     bool IsMinimized() const override;
     int RunModal() override;
-    void EndModal(int result) override { m_loop.End(WindowEnd::Ended, result); }
-    void PostQuit(int exitCode) override { m_loop.End(WindowEnd::Quit, exitCode); }
-    WindowEnd EndReason() const override { return m_loop.EndReason(); }
+    void EndModal(int result) override { m_loop.End(ui::WindowEnd::Ended, result); }
+    void PostQuit(int exitCode) override { m_loop.End(ui::WindowEnd::Quit, exitCode); }
+    ui::WindowEnd EndReason() const override { return m_loop.EndReason(); }
     void Destroy() override;
 
     SDL_Window* Handle() const { return m_window; }
@@ -76,10 +76,10 @@ private:
     PixelImage m_scaled; // the last frame as the enlarged window shows it
 };
 
-class SdlWindowSystem : public WindowSystem {
+class SdlWindowSystem : public ui::WindowSystem {
 public:
-    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout,
-                                             WindowEvents& events) override;
+    std::unique_ptr<ui::Window> CreateMainWindow(const ui::WindowSpec& layout,
+                                                 ui::WindowEvents& events) override;
     // The next window opens this many times its client size (1 ... 4), or
     // the largest whole multiple the screen has room for.
     void SetStartScale(int scale) { m_startScale = scale; }

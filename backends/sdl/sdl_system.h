@@ -1,22 +1,24 @@
 #pragma once
+#include "backends/sdl/sdl_audio.h"
+#include "backends/sdl/sdl_message_boxes.h"
+#include "backends/sdl/sdl_score_dialogs.h"
+#include "backends/sdl/sdl_window.h"
 #include "platform/clock.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_message_boxes.h"
-#include "platform/sdl/sdl_score_dialogs.h"
-#include "platform/sdl/sdl_window.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/speechd_speech.h"
 #include "ui/desktop_settings.h"
 #include "ui/dialog_credential_prompt.h"
 #include "ui/dialog_message_boxes.h"
+#include "ui/window_services.h"
 
 #include <memory>
 
 namespace platform::sdl {
 
 // The services for play: SDL video and events, the steady clock, message
-// boxes drawn in the game window, the SDL audio output and the POSIX launcher. Installs them while it lives.
+// boxes drawn in the game window, the SDL audio output and the POSIX launcher.
+// Installs them, and the window and its dialogs, while it lives.
 class SdlSystem {
 public:
     explicit SdlSystem(const ui::DesktopSettings& settings = {});
@@ -46,6 +48,7 @@ private:
     SpeechdSpeech m_speech;
     Services m_services;
     Services m_previous;
+    ui::WindowServices m_previousWindows;
 };
 
 } // namespace platform::sdl

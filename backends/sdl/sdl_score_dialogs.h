@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/score_dialog.h"
+#include "ui/score_dialog.h"
 
 namespace platform::sdl {
 
@@ -10,7 +10,7 @@ class SdlWindowSystem;
 // game or open on another screen). Typed text comes through SDL's text input,
 // so Japanese names can be written with the desktop's input method, whose
 // composition is shown in the name field.
-class SdlScoreDialogs : public ScoreDialogs {
+class SdlScoreDialogs : public ui::ScoreDialogs {
 public:
     explicit SdlScoreDialogs(SdlWindowSystem& windows) : m_windows(windows) {}
     int RunModal(ui::DialogForm& form) override;

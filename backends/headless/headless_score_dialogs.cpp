@@ -1,4 +1,4 @@
-#include "platform/headless/headless_score_dialogs.h"
+#include "backends/headless/headless_score_dialogs.h"
 
 #include <chrono>
 #include <thread>

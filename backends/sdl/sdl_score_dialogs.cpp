@@ -1,7 +1,7 @@
-#include "platform/sdl/sdl_score_dialogs.h"
+#include "backends/sdl/sdl_score_dialogs.h"
 
-#include "platform/sdl/sdl_keys.h"
-#include "platform/sdl/sdl_window.h"
+#include "backends/sdl/sdl_keys.h"
+#include "backends/sdl/sdl_window.h"
 #include "ui/dialog_painter.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "platform/sdl/sdl_window.h"
+#include "backends/sdl/sdl_window.h"
 
+#include "backends/sdl/sdl_keys.h"
 #include "platform/clock.h"
-#include "platform/sdl/sdl_keys.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +21,7 @@ SDL_Surface* SurfaceOf(const PixelImage& image) {
 
 } // namespace
 
-SdlWindow::SdlWindow(SDL_Window* window, const WindowSpec& layout, WindowEvents& events,
+SdlWindow::SdlWindow(SDL_Window* window, const ui::WindowSpec& layout, ui::WindowEvents& events,
                      SdlWindowSystem& system)
     : m_window(window), m_system(system), m_loop(layout.width, layout.height, events, *this) {
     if (SDL_Surface* icon = SurfaceOf(layout.icon)) {
@@ -226,8 +226,8 @@ int SdlWindowSystem::ScaleThatFits(int width, int height) const {
     return scale;
 }
 
-std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& layout,
-                                                          WindowEvents& events) {
+std::unique_ptr<ui::Window> SdlWindowSystem::CreateMainWindow(const ui::WindowSpec& layout,
+                                                              ui::WindowEvents& events) {
     // Resizable, so a player who needs it larger can maximise it or drag it.
     const int scale = ScaleThatFits(layout.width, layout.height);
     SDL_Window* window = SDL_CreateWindow(

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_keys.h"
+#include "backends/sdl/sdl_keys.h"
 
 #include "platform/keys.h"
 

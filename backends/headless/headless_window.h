@@ -1,7 +1,7 @@
 #pragma once
-#include "platform/headless/headless_pads.h"
-#include "platform/headless/virtual_clock.h"
-#include "platform/window.h"
+#include "backends/headless/headless_pads.h"
+#include "backends/headless/virtual_clock.h"
+#include "ui/window.h"
 #include "ui/window_loop.h"
 
 #include <functional>
@@ -15,25 +15,25 @@ class HeadlessWindowSystem;
 // canvas and the virtual clock, with key releases a test gives it. A test
 // steps it by hand (ReleaseKey, Tick); run modally, with no input left to
 // wait for, it is closed.
-class HeadlessWindow : public Window, private ui::LoopBackend {
+class HeadlessWindow : public ui::Window, private ui::LoopBackend {
 public:
-    HeadlessWindow(const WindowSpec& layout, WindowEvents& events, VirtualClock& clock,
+    HeadlessWindow(const ui::WindowSpec& layout, ui::WindowEvents& events, VirtualClock& clock,
                    HeadlessWindowSystem* system);
     ~HeadlessWindow() override;
 
-    // Window
+    // ui::Window
     ui::Canvas& GetCanvas() override { return m_loop.GetCanvas(); }
     void SetTimer(int timerId, uint32_t periodMs) override { m_loop.SetTimer(timerId, periodMs); }
     void RequestRepaint() override;
     bool IsMinimized() const override { return false; }
     int RunModal() override;
-    void EndModal(int result) override { m_loop.End(WindowEnd::Ended, result); }
-    void PostQuit(int exitCode) override { m_loop.End(WindowEnd::Quit, exitCode); }
-    WindowEnd EndReason() const override { return m_loop.EndReason(); }
+    void EndModal(int result) override { m_loop.End(ui::WindowEnd::Ended, result); }
+    void PostQuit(int exitCode) override { m_loop.End(ui::WindowEnd::Quit, exitCode); }
+    ui::WindowEnd EndReason() const override { return m_loop.EndReason(); }
     void Destroy() override { m_loop.Destroy(); }
 
     // Test side. Nothing is delivered once the window is ending.
-    const WindowSpec& Layout() const { return m_spec; }
+    const ui::WindowSpec& Layout() const { return m_spec; }
     // A key release, then a waiting repaint.
     void ReleaseKey(int vk);
     // Moves the clock to the next tick and delivers it, then a waiting repaint.
@@ -73,7 +73,7 @@ private:
     void AdvanceToTick();
     void DeliverPadKey(const ui::PadKey& key);
 
-    WindowSpec m_spec;
+    ui::WindowSpec m_spec;
     VirtualClock& m_clock;
     HeadlessWindowSystem* m_system;
     ui::WindowLoop m_loop;
@@ -82,11 +82,11 @@ private:
     std::function<bool()> m_overlayInput;
 };
 
-class HeadlessWindowSystem : public WindowSystem {
+class HeadlessWindowSystem : public ui::WindowSystem {
 public:
     explicit HeadlessWindowSystem(VirtualClock& clock) : m_clock(clock) {}
-    std::unique_ptr<Window> CreateMainWindow(const WindowSpec& layout,
-                                             WindowEvents& events) override;
+    std::unique_ptr<ui::Window> CreateMainWindow(const ui::WindowSpec& layout,
+                                                 ui::WindowEvents& events) override;
 
     // The window the game has open; null before it opens and after it is freed.
     HeadlessWindow* Current() const { return m_current; }

@@ -1,5 +1,5 @@
 // The process entry for play: the SDL services, then the game.
-#include "platform/sdl/sdl_system.h"
+#include "backends/sdl/sdl_system.h"
 #include "resources/texts.h"
 #include "shell/KirikazeJApp.h"
 #include "ui/desktop_settings.h"

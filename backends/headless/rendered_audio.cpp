@@ -1,4 +1,4 @@
-#include "platform/headless/rendered_audio.h"
+#include "backends/headless/rendered_audio.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
-#include "platform/headless/headless_window.h"
-#include "platform/score_dialog.h"
+#include "backends/headless/headless_window.h"
 #include "ui/dialog_painter.h"
+#include "ui/score_dialog.h"
 
 #include <deque>
 #include <functional>
@@ -15,7 +15,7 @@ namespace platform::headless {
 // painted over a copy of the main window's canvas, so a test sees what the
 // player would. A dialog without a script, or whose script ends before it
 // closes, is closed as with Escape.
-class HeadlessScoreDialogs : public ScoreDialogs {
+class HeadlessScoreDialogs : public ui::ScoreDialogs {
 public:
     struct Step {
         enum class Kind { Key, Text, Click, Close, Ticks, Call };

@@ -10,7 +10,7 @@ namespace platform::sdl {
 
 // The game controllers SDL's game-controller layer knows, plugged in before
 // the game started or while it runs. Their events come through the window's
-// loops; this turns them into keys (platform/pad_keys.h) and rumbles them
+// loops; this turns them into keys (ui/pad_keys.h) and rumbles them
 // for the game's haptics.
 class SdlGamepads : public Haptics {
 public:

@@ -1,12 +1,13 @@
 #pragma once
-#include "platform/headless/headless_audio.h"
-#include "platform/headless/headless_score_dialogs.h"
-#include "platform/headless/headless_window.h"
-#include "platform/headless/recorded_launches.h"
-#include "platform/headless/recorded_message_boxes.h"
-#include "platform/headless/recorded_speech.h"
-#include "platform/headless/virtual_clock.h"
+#include "backends/headless/headless_audio.h"
+#include "backends/headless/headless_score_dialogs.h"
+#include "backends/headless/headless_window.h"
+#include "backends/headless/recorded_launches.h"
+#include "backends/headless/recorded_message_boxes.h"
+#include "backends/headless/recorded_speech.h"
+#include "backends/headless/virtual_clock.h"
 #include "platform/services.h"
+#include "ui/window_services.h"
 
 #include <optional>
 #include <string>
@@ -53,6 +54,7 @@ private:
     RecordedSpeech m_speech;
     Services m_services;
     Services m_previous;
+    ui::WindowServices m_previousWindows;
     std::string m_configHome;
     std::string m_oldConfigHome;
     bool m_hadConfigHome = false;

@@ -1,6 +1,6 @@
-#include "platform/sdl/sdl_message_boxes.h"
+#include "backends/sdl/sdl_message_boxes.h"
 
-#include "platform/sdl/sdl_window.h"
+#include "backends/sdl/sdl_window.h"
 
 #include <cstdio>
 
