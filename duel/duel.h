@@ -65,11 +65,11 @@ public:
     // Duel time at which the attack under way was heard.
     int SwingStart() const { return m_nSwingStart; }
 
-    int m_nLevel = 0;      // 1 tutorial, 2 easy, 3 normal, 4 hard
-    int m_dwDeadline = 0;  // duel time at which the current wait ends
-    int m_nBlocksLeft = 0; // the chance is open while this is negative
-    int m_nEnemy = 0;      // the current enemy, counting from 1
-    int m_nDamage = 0;     // mistakes so far: the score
+    int m_nLevel = 0;           // 1 tutorial, 2 easy, 3 normal, 4 hard
+    int m_dwDeadline = 0;       // duel time at which the current wait ends
+    int m_nBlocksLeft = 0;      // the chance is open while this is negative
+    int m_nEnemy = 0;           // the current enemy, counting from 1
+    int m_nDamage = 0;          // mistakes so far: the score
     uint8_t m_bConfirmable = 0; // the end of the duel may be confirmed now
     uint8_t m_bArm = 0;         // the player's arm is out over the enemy
     uint8_t m_bBlocked = 0;     // this attack was blocked at least once

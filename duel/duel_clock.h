@@ -18,7 +18,10 @@ public:
         m_frames = 0;
     }
     // A replay's first frame falls where the played one did.
-    void FixFirstFrame(int ms) { m_firstFrame = ms; m_firstFixed = true; }
+    void FixFirstFrame(int ms) {
+        m_firstFrame = ms;
+        m_firstFixed = true;
+    }
 
     // The duel time of the frame the window delivers at this tick.
     int Frame(uint32_t tick) {

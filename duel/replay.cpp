@@ -15,7 +15,9 @@ constexpr std::array<std::pair<char, Input>, 5> kLetters = {{
     {'s', Input::Strike},
 }};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads 1 … maxDigits digits at pos as a number no larger than limit.
 std::optional<uint64_t> ReadNumber(std::string_view text, size_t& pos, size_t maxDigits,
@@ -47,8 +49,8 @@ bool Expect(std::string_view text, size_t& pos, char c) {
 
 std::string Replay::Text() const {
     std::string text(kMagic);
-    text += std::to_string(level) + '.' + std::to_string(seed) + '.' + std::to_string(firstFrame) +
-            '.';
+    text +=
+        std::to_string(level) + '.' + std::to_string(seed) + '.' + std::to_string(firstFrame) + '.';
     int before = 0;
     for (const Press& press : presses) {
         text += std::to_string(press.time - before);

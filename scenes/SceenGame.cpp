@@ -53,9 +53,9 @@ void CSceenGame::Start() {
     }
     // The runtime's generator is seeded once at start-up; each duel takes its
     // own dice from it, and a replay brings the dice it was played with.
-    const uint32_t seed = m_replay ? m_replay->seed
-                                   : (static_cast<uint32_t>(std::rand()) << 16) ^
-                                         static_cast<uint32_t>(std::rand());
+    const uint32_t seed =
+        m_replay ? m_replay->seed
+                 : (static_cast<uint32_t>(std::rand()) << 16) ^ static_cast<uint32_t>(std::rand());
     Begin(seed);
     RequestRepaint();
 }

@@ -70,8 +70,8 @@ public:
 
     // m_nLevel (1 tutorial, 2 easy, 3 normal, 4 hard) is set before Init.
     std::vector<std::string> m_aTextLines;
-    int m_bKeyExpected = 0;     // tutorial: a practice key is answered now
-    float m_fZoom = 0.0f;       // approach of the current enemy, 0 … 1
+    int m_bKeyExpected = 0; // tutorial: a practice key is answered now
+    float m_fZoom = 0.0f;   // approach of the current enemy, 0 … 1
     int m_nTutorialStep = 0;
     int m_nTutorialPhase = 0;
 

@@ -18,8 +18,8 @@ std::vector<std::string> HearToTheEnd(DuelGame& g) {
     g.Frames(10);
     uint32_t firstSwing = 0;
     for (const SoundEvent& e : g.log.Events()) {
-        std::string line = std::to_string(static_cast<int>(e.kind)) + " " + e.name + " " +
-                           std::to_string(e.value);
+        std::string line =
+            std::to_string(static_cast<int>(e.kind)) + " " + e.name + " " + std::to_string(e.value);
         if (e.kind == SoundEvent::Kind::Play && e.name == "\\sound\\huri") {
             firstSwing = firstSwing ? firstSwing : e.tick;
             line += " at " + std::to_string(e.tick - firstSwing);
