@@ -60,13 +60,18 @@ inline std::string Encode(std::string_view bytes) {
     return out;
 }
 
+// A duel of its own: the server takes each duel (its level and seed) once.
+inline duel::Replay Won(int level, int score, int firstGuardMs = 0) {
+    static std::atomic<uint32_t> seeds{1};
+    return duel_test::ReplayPlayer{level, seeds++, score, firstGuardMs}.Play();
+}
+
 // A won duel's submission, with its replay.
 inline std::string SubmitQuery(std::string_view area, std::string_view nameUtf8, int level,
                                int score) {
     return "aria=" + Encode(area) + "&name=" + Encode(scored::Cp932::FromUtf8(nameUtf8).value()) +
            "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score) +
-           "&replay=" +
-           duel_test::ReplayPlayer{level, static_cast<uint32_t>(score), score}.Play().Text();
+           "&replay=" + Won(level, score).Text();
 }
 
 // An answer of the server as text: it speaks CP932.
