@@ -215,11 +215,10 @@ void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch,
     }
     for (const BatchWriter::Pending* p : batch) {
         const Submission& s = p->result;
-        ok =
-            ok && Send(db, kAdd,
-                       {s.area, s.name, std::to_string(s.level), std::to_string(s.score), s.replay,
-                        s.seed ? std::to_string(*s.seed) : "-1"},
-                       {kText, kText, kInt, kInt, kText, kBigInt});
+        ok = ok && Send(db, kAdd,
+                        {s.area, s.name, std::to_string(s.level), std::to_string(s.score), s.replay,
+                         s.seed ? std::to_string(*s.seed) : "-1"},
+                        {kText, kText, kInt, kInt, kText, kBigInt});
     }
     ok = ok && Send(db, kStillInTime, {WallClock(by)}, {kFloat}) && Send(db, "COMMIT") &&
          PQpipelineSync(db) == 1 && m_writer->Flush(by);

@@ -162,7 +162,8 @@ bool PrepareSchema(sqlite3* db) {
         Statement has(db, "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = ?");
         return (has.Ok() && has.Bind(1, std::string(name)) && has.Step() == SQLITE_ROW &&
                 has.Int(0) == 1) ||
-               Exec(db, ("ALTER TABLE results ADD COLUMN " + std::string(name) + " " + type).c_str());
+               Exec(db,
+                    ("ALTER TABLE results ADD COLUMN " + std::string(name) + " " + type).c_str());
     };
     // A database from before the counts gets them from its results, once.
     return (counted ||
@@ -253,13 +254,13 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
         // Each result in a savepoint of its own: one that cannot be stored
         // leaves no trace and does not take the others with it.
         Exec(m_writer, "SAVEPOINT one");
-        bool added =
-            insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
-            insert.Bind(4, s.score) && insert.Bind(5, s.replay) && insert.Bind(6, s.seed) &&
-            insert.Done() &&
-            countScore.Bind(1, s.level) && countScore.Bind(2, s.score) && countScore.Done() &&
-            countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) && countBlock.Done() &&
-            standing.Bind(1, s.level) && standing.Bind(2, s.score) && standing.Step() == SQLITE_ROW;
+        bool added = insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
+                     insert.Bind(4, s.score) && insert.Bind(5, s.replay) &&
+                     insert.Bind(6, s.seed) && insert.Done() && countScore.Bind(1, s.level) &&
+                     countScore.Bind(2, s.score) && countScore.Done() &&
+                     countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) &&
+                     countBlock.Done() && standing.Bind(1, s.level) && standing.Bind(2, s.score) &&
+                     standing.Step() == SQLITE_ROW;
         if (added) {
             p->standing =
                 Standing{static_cast<int>(standing.Int(0)) + 1, static_cast<int>(standing.Int(1))};
@@ -271,7 +272,7 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
         }
         standing.Reset();
         ok = added ? Exec(m_writer, "RELEASE one")
-                    : Exec(m_writer, "ROLLBACK TO one") && Exec(m_writer, "RELEASE one");
+                   : Exec(m_writer, "ROLLBACK TO one") && Exec(m_writer, "RELEASE one");
     }
     if (ok && Exec(m_writer, "COMMIT")) {
         return;

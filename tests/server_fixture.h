@@ -7,15 +7,16 @@
 #include "server/score_server.h"
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
+#include "server/testing/sql_script.h"
 #include "tests/duel/replay_player.h"
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <libpq-fe.h>
@@ -23,7 +24,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sqlite3.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -90,10 +90,6 @@ inline httplib::Result Get(int port, const std::string& target, int seconds = 10
 
 enum class Backend { Sqlite, Postgres };
 
-inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
-    return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
-}
-
 // A PostgreSQL of the test process's own, through the project's script; it
 // can be stopped dead (SIGSTOP) as a hung machine would be, and is removed
 // however the test ends. Every database asked of it is a schema of its own.
@@ -127,23 +123,6 @@ private:
     TempDir m_dir;
     std::atomic<int> m_schemas{0};
 };
-
-// Runs SQL on a database behind the server's back.
-inline bool ExecuteSql(const std::string& database, const char* sql) {
-    if (scored::ScoreStore::IsPostgres(database)) {
-        PGconn* db = PQconnectdb(database.c_str());
-        PGresult* result = PQexec(db, sql);
-        bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        PQclear(result);
-        PQfinish(db);
-        return ok;
-    }
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(database.c_str(), &db) == SQLITE_OK &&
-              sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 // The real binary over a database, answering on a free port.
 struct Scored {
@@ -280,13 +259,29 @@ inline int StatusOf(const std::string& answer) {
                                                                  : 0;
 }
 
-// The status of one request on a connection of its own, 0 on failure.
+// The status of the answer to a request on a connection, 0 on failure.
+inline int Ask(int fd, const std::string& request) {
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    return StatusOf(ReadAll(fd, 10000));
+}
+
+// The same on a connection of its own.
 inline int Exchange(int port, const std::string& request, const char* from = nullptr) {
     int fd = Connect(port, from);
-    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    const int status = StatusOf(ReadAll(fd, 5000));
+    const int status = Ask(fd, request);
     close(fd);
     return status;
+}
+
+// Runs job(0) … job(count - 1) at once, each on a thread of its own.
+inline void AtOnce(int count, const std::function<void(int)>& job) {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.emplace_back(job, i);
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
 }
 
 // The most memory a process has held so far, in MiB.
