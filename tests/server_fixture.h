@@ -19,7 +19,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <libpq-fe.h>
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -105,9 +104,7 @@ public:
     void Freeze(bool frozen) { Script(frozen ? "freeze" : "thaw"); }
     std::string NewDatabase() {
         const std::string schema = "t" + std::to_string(++m_schemas);
-        PGconn* db = PQconnectdb(url.c_str());
-        PQclear(PQexec(db, ("CREATE SCHEMA " + schema).c_str()));
-        PQfinish(db);
+        scored::SqlScript::Run(url, "CREATE SCHEMA " + schema);
         return url + "&options=-csearch_path%3D" + schema;
     }
     std::string url;
