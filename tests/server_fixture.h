@@ -81,7 +81,6 @@ inline std::string Utf8(const std::string& cp932Body) {
 // The target goes out byte for byte, as the test wrote it.
 inline httplib::Result Get(int port, const std::string& target, int seconds = 10) {
     httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5);
     client.set_read_timeout(seconds);
     client.set_url_encode(false);
     return client.Get(target.c_str());
@@ -148,10 +147,7 @@ struct Scored {
     // The database as another process sees it.
     scored::ScoreStore& Store() {
         std::string error;
-        if (!store) {
-            store = scored::ScoreStore::Open(db, error);
-        }
-        return *store;
+        return *(store ? store : store = scored::ScoreStore::Open(db, error));
     }
     // Results in the database as another process sees them.
     int64_t Rows() { return Store().Count().value_or(-1); }

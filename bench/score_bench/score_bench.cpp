@@ -27,13 +27,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A fresh database of `rows` results spread evenly over the levels, mistakes
-// from 0 to 99 on each, written in one go so that filling takes minutes.
-bool Fill(const std::string& db, long rows) {
+// from 0 to 99 on each, written in one go so that filling takes minutes;
+// false, with the reason in error, when it cannot be.
+bool Fill(const std::string& db, long rows, std::string& error) {
     const bool pg = scored::ScoreStore::IsPostgres(db);
-    std::string error =
+    error =
         pg ? scored::SqlScript::Run(db, "DROP TABLE IF EXISTS results, score_counts, score_blocks")
            : "";
-    if (scored::ScoreStore::Open(db, error)) {
+    if (error.empty() && scored::ScoreStore::Open(db, error)) {
         const std::string n = std::to_string(rows), third = "((" + n + " + 2) / 3)";
         const std::string insert =
             "INSERT INTO results (area, name, level, score) SELECT 'Japan', 'bench' || (i % 1000), "
@@ -53,9 +54,7 @@ bool Fill(const std::string& db, long rows) {
         scored::SqlScript::Run(db, "VACUUM ANALYZE");
         scored::SqlScript::Run(db, "CHECKPOINT");
     }
-    if (!error.empty()) {
-        std::fprintf(stderr, "cannot fill %s: %s\n", db.c_str(), error.c_str());
-    }
+    error = error.empty() ? "" : "cannot fill " + db + ": " + error;
     return error.empty();
 }
 
@@ -128,23 +127,19 @@ int main(int argc, char** argv) {
         std::string db =
             postgres.empty() ? dir + "/scores-" + std::to_string(rows) + ".db" : postgres;
         auto filling = Clock::now();
-        if (!Fill(db, rows)) {
+        scored::ScoredProcess server;
+        std::string error;
+        if (!Fill(db, rows, error) || !server.Start(KZ_SCORED_PATH,
+                                                    // Every player here comes from one address.
+                                                    {"--listen", "127.0.0.1:0", "--db", db,
+                                                     "--min-free", "0", "--per-address", "0"},
+                                                    error, 120000)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
             status = 1;
             break;
         }
         std::fprintf(stderr, "filled %ld rows in %.0f s\n", rows,
                      std::chrono::duration<double>(Clock::now() - filling).count());
-        scored::ScoredProcess server;
-        std::string error;
-        if (!server.Start(
-                KZ_SCORED_PATH,
-                // Every player here comes from one address.
-                {"--listen", "127.0.0.1:0", "--db", db, "--min-free", "0", "--per-address", "0"},
-                error, 120000)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            status = 1;
-            break;
-        }
         std::vector<std::vector<double>> players(connections);
         std::vector<std::thread> threads;
         auto start = Clock::now();
