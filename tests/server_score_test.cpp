@@ -235,9 +235,7 @@ TEST_P(ScoreServerTest, ResultPageListsBestFirstPerLevel) {
         size_t easy = page.find("<h2>" + std::string(v.levels[0]) + "</h2>");
         size_t normal = page.find("<h2>" + std::string(v.levels[1]) + "</h2>");
         size_t hard = page.find("<h2>" + std::string(v.levels[2]) + "</h2>");
-        ASSERT_LT(easy, normal);
-        ASSERT_LT(normal, hard);
-        ASSERT_NE(hard, std::string::npos);
+        ASSERT_TRUE(easy < normal && normal < hard && hard != std::string::npos) << page;
         EXPECT_NE(page.substr(easy, normal - easy).find(v.empty), std::string::npos);
         EXPECT_EQ(Rows(page, normal, hard),
                   (std::vector<std::string>{"1|" + std::string(v.unnamed) + "|Spain|0",
@@ -298,15 +296,15 @@ TEST_P(ScoreServerTest, RankOnTheLevelOfTheSubmission) {
 // answered is still there after it was killed without warning.
 TEST_P(ScoreServerTest, OlderResultsStayWithoutALinkAndNoneAnsweredIsLost) {
     EXPECT_EQ(m_server.process.Stop(SIGTERM), 0) << "a stop request ends the server cleanly";
-    const bool sqlite = GetParam() == Backend::Sqlite;
-    ASSERT_EQ(scored::SqlScript::Run(
-                  m_server.db,
-                  std::string("DROP INDEX results_by_duel; ALTER TABLE results DROP "
-                              "COLUMN seed; ALTER TABLE results DROP COLUMN replay; "
-                              "INSERT INTO results (area, name, level, score) VALUES "
-                              "('Japan', 'old', 2, 1), ('Japan', 'easy', 1, 0);") +
-                      (sqlite ? "PRAGMA user_version = 1;" : scored::ScoreStore::kRecountSql)),
-              "");
+    ASSERT_EQ(
+        scored::SqlScript::Run(
+            m_server.db, std::string("DROP INDEX results_by_duel; ALTER TABLE results DROP "
+                                     "COLUMN seed; ALTER TABLE results DROP COLUMN replay; "
+                                     "INSERT INTO results (area, name, level, score) VALUES "
+                                     "('Japan', 'old', 2, 1), ('Japan', 'easy', 1, 0);") +
+                             (GetParam() == Backend::Sqlite ? "PRAGMA user_version = 1;"
+                                                            : scored::ScoreStore::kRecountSql)),
+        "");
     m_server.Start();
     const std::string query = SubmitQuery("Japan", "new", 2, 3);
     auto res = m_server.Submit(query);
@@ -366,15 +364,17 @@ TEST(ScoreDurabilityStalled, AHungDatabaseCostsSecondsAndStoresNothingLate) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     auto res = server.Submit(SubmitQuery("Japan", "b", 1, 3));
     ASSERT_TRUE(res);
-    EXPECT_NE(Utf8(res->body).find("イージーで 2 件中 1 位です。"), std::string::npos)
-        << Utf8(res->body);
+    EXPECT_NE(Utf8(res->body).find("イージーで 2 件中 1 位です。"), std::string::npos);
     // The outage is said once, then counted, however many it turned away.
     const std::string& log = server.process.Output(200);
     EXPECT_EQ(log.find("cannot", log.find("cannot") + 1), std::string::npos) << log;
     EXPECT_NE(log.find("answers again (11 more failures"), std::string::npos) << log;
 }
 
-INSTANTIATE_TEST_SUITE_P(SQLite, ScoreServerTest, ::testing::Values(Backend::Sqlite));
-INSTANTIATE_TEST_SUITE_P(PostgreSQL, ScoreServerTest, ::testing::Values(Backend::Postgres));
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreServerTest,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) -> std::string {
+                             return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
+                         });
 
 } // namespace
