@@ -39,6 +39,7 @@ struct AnswerTexts {
     std::string_view replayOtherLevel;
     std::string_view replayOtherScore;
     std::string_view replayTooFast;
+    std::string_view replayStored; // its duel is on the table already
     // The results page: its lang attribute, title, the line on its order,
     // the columns' names (the last is also each replay link's text), a level
     // without results, a player without a name,

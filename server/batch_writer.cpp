@@ -61,7 +61,8 @@ void BatchWriter::Write() {
 
 void BatchWriter::FailAll(const std::vector<Pending*>& batch, const std::string& error) {
     for (Pending* p : batch) {
-        if (p->standing || p->error.empty()) {
+        // A copy too: the result it copies may have been in this batch.
+        if (p->standing || p->error.empty() || p->error == ScoreStore::kDuelStored) {
             p->standing.reset();
             p->error = error;
         }

@@ -23,6 +23,9 @@ CREATE TABLE IF NOT EXISTS results (
 );
 -- The replay that proves each result; results from before have none.
 ALTER TABLE results ADD COLUMN IF NOT EXISTS replay TEXT;
+-- Its duel's dice: a copied replay has the seed of a result stored before.
+ALTER TABLE results ADD COLUMN IF NOT EXISTS seed BIGINT;
+CREATE UNIQUE INDEX IF NOT EXISTS results_by_duel ON results (level, seed);
 CREATE INDEX IF NOT EXISTS results_by_level ON results (level, score, id);
 CREATE TABLE IF NOT EXISTS score_counts (
     level INTEGER NOT NULL,
@@ -41,16 +44,19 @@ COMMIT;
 
 // All parts of one statement see the database as it was when the statement
 // began, after the level's lock was taken: the standing is that of the
-// results before, plus this one.
+// results before, plus this one. A duel already stored (the level's lock
+// holds back any other server's copy until it is committed) adds nothing
+// and yields no row; a seed of -1 is none.
 constexpr const char* kAdd = R"sql(
 WITH added AS (
-    INSERT INTO results (area, name, level, score, replay)
-    VALUES ($1, $2, $3, $4, NULLIF($5, '')) RETURNING id
+    INSERT INTO results (area, name, level, score, replay, seed)
+    SELECT $1, $2, $3, $4, NULLIF($5, ''), NULLIF($6, -1)
+    WHERE NOT EXISTS (SELECT 1 FROM results WHERE level = $3 AND seed = $6) RETURNING id
 ), counted AS (
-    INSERT INTO score_counts VALUES ($3, $4, 1)
+    INSERT INTO score_counts SELECT $3, $4, 1 FROM added
     ON CONFLICT (level, score) DO UPDATE SET results = score_counts.results + 1 RETURNING 1
 ), blocked AS (
-    INSERT INTO score_blocks VALUES ($3, $4 / 100, 1)
+    INSERT INTO score_blocks SELECT $3, $4 / 100, 1 FROM added
     ON CONFLICT (level, block) DO UPDATE SET results = score_blocks.results + 1 RETURNING 1
 )
 SELECT (SELECT COALESCE(SUM(results), 0) FROM score_blocks WHERE level = $3 AND block < $4 / 100)
@@ -209,10 +215,10 @@ void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch,
     }
     for (const BatchWriter::Pending* p : batch) {
         const Submission& s = p->result;
-        ok =
-            ok && Send(db, kAdd,
-                       {s.area, s.name, std::to_string(s.level), std::to_string(s.score), s.replay},
-                       {kText, kText, kInt, kInt, kText});
+        ok = ok && Send(db, kAdd,
+                        {s.area, s.name, std::to_string(s.level), std::to_string(s.score), s.replay,
+                         s.seed ? std::to_string(*s.seed) : "-1"},
+                        {kText, kText, kInt, kInt, kText, kBigInt});
     }
     ok = ok && Send(db, kStillInTime, {WallClock(by)}, {kFloat}) && Send(db, "COMMIT") &&
          PQpipelineSync(db) == 1 && m_writer->Flush(by);
@@ -230,8 +236,10 @@ void PostgresStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch,
         if (ok && add && answer.Rows() == 1) {
             batch[q - first]->standing =
                 Standing{static_cast<int>(answer.Int(0, 0)), static_cast<int>(answer.Int(0, 1))};
+        } else if (ok && add) {
+            // A copy, turned away without failing the rest of the batch.
+            batch[q - first]->error = ScoreStore::kDuelStored;
         }
-        ok = ok && (!add || batch[q - first]->standing);
         if (!ok && q == queries - 2) {
             error = "PostgreSQL answered too late: the batch was not stored";
         }

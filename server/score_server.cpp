@@ -135,6 +135,13 @@ Reply ScoreServer::Submit(const Submission& submission, const AnswerTexts& texts
     }
     std::string error;
     std::optional<Standing> standing = m_store.Add(submission, error, by);
+    if (error == ScoreStore::kDuelStored) {
+        // Someone else's replay sent again: refused like any unproved result.
+        return {400, kAnswerType,
+                ScorePages::Answer(
+                    {std::string(texts.notStored),
+                     AnswerTexts::Fill(texts.unverified, {std::string(texts.replayStored)})})};
+    }
     if (!standing) {
         m_storeLog.Failed("cannot store a result: " + error);
         return Unstored(texts, texts.notSaved);

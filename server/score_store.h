@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scored {
@@ -60,8 +61,15 @@ INSERT INTO score_blocks SELECT level, score / 100, SUM(results) FROM score_coun
     // cost does not grow with the number of results stored. A database that
     // has not answered by `by` is given up on, and what it was given then is
     // never stored later.
+    //
+    // A result whose replay's duel (its level and seed) is stored already is
+    // a copy of another's replay: it is not stored, and error is kDuelStored.
+    // Seeds are 32 bits, so a duel truly played anew meets one of the N
+    // stored on its level with a chance of N / 2^32, one in some four
+    // thousand at a million results; that player is refused and plays again.
     virtual std::optional<Standing> Add(const Submission& result, std::string& error,
                                         Clock::time_point by) = 0;
+    static constexpr std::string_view kDuelStored = "this duel is stored already";
     std::optional<Standing> Add(const Submission& result, std::string& error) {
         return Add(result, error, Clock::now() + kPatience);
     }

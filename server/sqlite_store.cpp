@@ -21,7 +21,8 @@ CREATE TABLE IF NOT EXISTS results (
     level INTEGER NOT NULL CHECK (level BETWEEN 1 AND 3),
     score INTEGER NOT NULL CHECK (score BETWEEN 0 AND 9999),
     created TEXT NOT NULL DEFAULT CURRENT_TIMESTAMP,
-    replay TEXT
+    replay TEXT,
+    seed INTEGER
 );
 CREATE INDEX IF NOT EXISTS results_by_level ON results (level, score, id);
 CREATE TABLE IF NOT EXISTS score_counts (
@@ -38,8 +39,9 @@ CREATE TABLE IF NOT EXISTS score_blocks (
 ) WITHOUT ROWID;
 )sql";
 
-constexpr const char* kInsert =
-    "INSERT INTO results (area, name, level, score, replay) VALUES (?, ?, ?, ?, NULLIF(?, ''))";
+constexpr const char* kInsert = "INSERT INTO results (area, name, level, score, replay, seed) "
+                                "VALUES (?, ?, ?, ?, NULLIF(?, ''), ?)";
+constexpr const char* kFindDuel = "SELECT 1 FROM results WHERE level = ? AND seed = ?";
 constexpr const char* kCountScore =
     "INSERT INTO score_counts VALUES (?1, ?2, 1) "
     "ON CONFLICT (level, score) DO UPDATE SET results = results + 1";
@@ -69,6 +71,9 @@ public:
     bool Bind(int index, int value) { return sqlite3_bind_int(m_stmt, index, value) == SQLITE_OK; }
     bool Bind(int index, int64_t value) {
         return sqlite3_bind_int64(m_stmt, index, value) == SQLITE_OK;
+    }
+    bool Bind(int index, std::optional<uint32_t> value) {
+        return value ? Bind(index, int64_t{*value}) : sqlite3_bind_null(m_stmt, index) == SQLITE_OK;
     }
     bool Bind(int index, const std::string& value) {
         return sqlite3_bind_text(m_stmt, index, value.data(), static_cast<int>(value.size()),
@@ -152,15 +157,20 @@ bool PrepareSchema(sqlite3* db) {
     Statement version(db, "PRAGMA user_version");
     bool counted = version.Ok() && version.Step() == SQLITE_ROW && version.Int(0) >= 2;
     version.Reset();
-    // Results stored before replays keep their place, with none.
-    Statement replays(db,
-                      "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = 'replay'");
-    bool proved = replays.Ok() && replays.Step() == SQLITE_ROW && replays.Int(0) == 1;
-    replays.Reset();
+    // Results stored before replays keep their place, with none and no seed.
+    auto column = [db](const char* name, const char* type) {
+        Statement has(db, "SELECT COUNT(*) FROM pragma_table_info('results') WHERE name = ?");
+        return (has.Ok() && has.Bind(1, std::string(name)) && has.Step() == SQLITE_ROW &&
+                has.Int(0) == 1) ||
+               Exec(db,
+                    ("ALTER TABLE results ADD COLUMN " + std::string(name) + " " + type).c_str());
+    };
     // A database from before the counts gets them from its results, once.
     return (counted ||
             (Exec(db, ScoreStore::kRecountSql) && Exec(db, "PRAGMA user_version = 2"))) &&
-           (proved || Exec(db, "ALTER TABLE results ADD COLUMN replay TEXT")) && Exec(db, "COMMIT");
+           column("replay", "TEXT") && column("seed", "INTEGER") &&
+           Exec(db, "CREATE UNIQUE INDEX IF NOT EXISTS results_by_duel ON results (level, seed)") &&
+           Exec(db, "COMMIT");
 }
 
 } // namespace
@@ -224,31 +234,45 @@ void SqliteStore::StoreBatch(const std::vector<BatchWriter::Pending*>& batch) {
     Statement countScore(m_writer, kCountScore);
     Statement countBlock(m_writer, kCountBlock);
     Statement standing(m_writer, kStanding);
-    bool ok = insert.Ok() && countScore.Ok() && countBlock.Ok() && standing.Ok() &&
+    Statement stored(m_writer, kFindDuel);
+    bool ok = insert.Ok() && countScore.Ok() && countBlock.Ok() && standing.Ok() && stored.Ok() &&
               Exec(m_writer, "BEGIN IMMEDIATE");
     for (BatchWriter::Pending* p : batch) {
         if (!ok) {
             break;
         }
         const Submission& s = p->result;
+        // Looked for in the batch's transaction, so a copy in the same batch
+        // finds the first.
+        const bool copy = s.seed && stored.Bind(1, s.level) && stored.Bind(2, s.seed) &&
+                          stored.Step() == SQLITE_ROW;
+        stored.Reset();
+        if (copy) {
+            p->error = ScoreStore::kDuelStored;
+            continue;
+        }
         // Each result in a savepoint of its own: one that cannot be stored
         // leaves no trace and does not take the others with it.
         Exec(m_writer, "SAVEPOINT one");
-        bool stored =
-            insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
-            insert.Bind(4, s.score) && insert.Bind(5, s.replay) && insert.Done() &&
-            countScore.Bind(1, s.level) && countScore.Bind(2, s.score) && countScore.Done() &&
-            countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) && countBlock.Done() &&
-            standing.Bind(1, s.level) && standing.Bind(2, s.score) && standing.Step() == SQLITE_ROW;
-        if (stored) {
+        bool added = insert.Bind(1, s.area) && insert.Bind(2, s.name) && insert.Bind(3, s.level) &&
+                     insert.Bind(4, s.score) && insert.Bind(5, s.replay) &&
+                     insert.Bind(6, s.seed) && insert.Done() && countScore.Bind(1, s.level) &&
+                     countScore.Bind(2, s.score) && countScore.Done() &&
+                     countBlock.Bind(1, s.level) && countBlock.Bind(2, s.score) &&
+                     countBlock.Done() && standing.Bind(1, s.level) && standing.Bind(2, s.score) &&
+                     standing.Step() == SQLITE_ROW;
+        if (added) {
             p->standing =
                 Standing{static_cast<int>(standing.Int(0)) + 1, static_cast<int>(standing.Int(1))};
         } else {
-            p->error = ErrorOf(m_writer);
+            // The unique index, should a copy ever pass the look above.
+            p->error = sqlite3_extended_errcode(m_writer) == SQLITE_CONSTRAINT_UNIQUE
+                           ? std::string(ScoreStore::kDuelStored)
+                           : ErrorOf(m_writer);
         }
         standing.Reset();
-        ok = stored ? Exec(m_writer, "RELEASE one")
-                    : Exec(m_writer, "ROLLBACK TO one") && Exec(m_writer, "RELEASE one");
+        ok = added ? Exec(m_writer, "RELEASE one")
+                   : Exec(m_writer, "ROLLBACK TO one") && Exec(m_writer, "RELEASE one");
     }
     if (ok && Exec(m_writer, "COMMIT")) {
         return;

@@ -103,6 +103,7 @@ std::optional<Refusal> CheckReplay(const std::optional<std::string>& text, Submi
         return unproved(texts.replayOtherScore);
     }
     s.replay = replay->Text();
+    s.seed = replay->seed;
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "server/answer_texts.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -22,6 +24,9 @@ struct Submission {
     int level = 0;
     int score = 0;
     std::string replay; // its text; empty for results stored before replays
+    // The replay's dice, which a copy cannot change without losing: no two
+    // results of a level may share it. None for results without a replay.
+    std::optional<uint32_t> seed;
 
     // Checks the raw query of a submission: exactly the fields aria, name,
     // mode, level, score and replay, each once; area and name in CP932; the

