@@ -60,6 +60,12 @@ const SubmissionCase kSubmissions[] = {
      "この記録は確かめられませんでした。リプレイのミスの数がスコアと違います。"},
     {"aria=Japan&name=Taro&mode=0&level=2&score=0&replay={fast 2 0}",
      "この記録は確かめられませんでした。リプレイに人には間に合わない速さの受けがあります。"},
+    {"aria=Japan&name=Quick&mode=0&level=2&score=0&replay={edge 2 0}", nullptr, "Japan", "Quick", 2,
+     0},
+    // A replay kept from an earlier version proves its duel as it did then.
+    {"aria=Japan&name=Kept&mode=0&level=1&score=0&replay=kzr1.1.3735928559.40.4409a0s4892k1923k"
+     "2081k1900k0s4900a1997a2018a1987a0s4816a2002a0s4767a2043k1961a2076a2052k0s",
+     nullptr, "Japan", "Kept", 1, 0},
     {"aria=Zimbabwe&name=B&mode=0&level=3&score=1000&replay={won 3 1000}", nullptr, "Zimbabwe", "B",
      3, 1000},
     {"aria=Antigua+and+Barbuda&name=D&mode=0&level=2&score=2&replay={won 2 2}", nullptr,
@@ -94,6 +100,10 @@ const SubmissionCase kSubmissions[] = {
 std::string WithReplay(std::string query, duel::Replay& last) {
     const size_t open = query.find('{');
     if (open == std::string::npos) {
+        const size_t at = query.find("replay=kzr1");
+        if (auto kept = duel::Replay::Parse(query.substr(at == query.npos ? 0 : at + 7))) {
+            last = *kept;
+        }
         return query;
     }
     char kind[8] = {};
@@ -104,7 +114,8 @@ std::string WithReplay(std::string query, duel::Replay& last) {
     if (k == "moved") {
         ++last.presses[0].time;
     } else if (k != "again") {
-        last = Won(level, score, k == "fast" ? 60 : 0);
+        // A person's guard may come 100 ms after its swing, not sooner.
+        last = Won(level, score, k == "fast" ? 99 : (k == "edge" ? 100 : 0));
         last.presses.resize(last.presses.size() - (k == "cut"));
     }
     return query.replace(open, query.find('}', open) + 1 - open, last.Text());
