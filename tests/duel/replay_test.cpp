@@ -42,9 +42,6 @@ TEST(Replay, AReplayFileIsHeardAsTheDuelWasPlayedAndEscapeEndsIt) {
         played = HearToTheEnd(g);
         std::ofstream(file) << g.Game().Replay().Text() << "\n";
     }
-    ASSERT_GT(std::count_if(played.begin(), played.end(),
-                            [](const std::string& s) { return s.find("huri") != s.npos; }),
-              5);
 
     DuelGame r(0, 77, 5555, file.string());
     ASSERT_TRUE(r.InDuel());
