@@ -1,5 +1,7 @@
 #include "duel/duel.h"
 
+#include <algorithm>
+
 namespace duel {
 
 namespace {
@@ -126,6 +128,7 @@ void Duel::Block(int nDirection) {
         return;
     }
     m_nBlocksLeft -= 1;
+    m_nQuickestGuard = std::min(m_nQuickestGuard, m_nNow - m_nSwingStart);
     OnBlock();
     m_bArm = 1;
     m_bBlocked = 1;

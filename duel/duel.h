@@ -64,6 +64,8 @@ public:
     const std::vector<Press>& Presses() const { return m_aPresses; }
     // Duel time at which the attack under way was heard.
     int SwingStart() const { return m_nSwingStart; }
+    // The least time from a swing to the guard that blocked it, so far.
+    int QuickestGuard() const { return m_nQuickestGuard; }
 
     int m_nLevel = 0;           // 1 tutorial, 2 easy, 3 normal, 4 hard
     int m_dwDeadline = 0;       // duel time at which the current wait ends
@@ -112,6 +114,7 @@ private:
     uint32_t m_nSeed = 0;
     int m_nNow = 0;
     int m_nSwingStart = 0;
+    int m_nQuickestGuard = INT32_MAX;
     std::vector<Press> m_aPresses;
 };
 

@@ -64,6 +64,14 @@ std::string Replay::Text() const {
     return text;
 }
 
+size_t Replay::TakeBefore(Duel& duel, size_t next, int time) const {
+    for (; next < presses.size() && presses[next].time < time && duel.m_nState != Duel::kWon;
+         ++next) {
+        duel.Take(presses[next].input, presses[next].time);
+    }
+    return next;
+}
+
 std::optional<Replay> Replay::Parse(std::string_view text) {
     if (text.size() > kMaxBytes || text.substr(0, kMagic.size()) != kMagic) {
         return std::nullopt;

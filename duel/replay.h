@@ -40,6 +40,10 @@ struct Replay {
     std::vector<Press> presses;
 
     std::string Text() const;
+    // Gives the duel the inputs from `next` on that were made before `time`
+    // (the next frame's), as the player made them, none after a win; returns
+    // the index of the first input left.
+    size_t TakeBefore(Duel& duel, size_t next, int time) const;
     // Nothing when the text is not a replay this game can play.
     static std::optional<Replay> Parse(std::string_view text);
 

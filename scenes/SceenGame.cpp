@@ -89,12 +89,8 @@ void CSceenGame::Update() {
 void CSceenGame::PlayReplayUntil(int now) {
     // A replayed input is heard on the frame after it was made: the window
     // has no finer clock. The rules take it at its own time all the same.
-    if (!m_replay) {
-        return;
-    }
-    const auto& presses = m_replay->presses;
-    for (; m_nReplayNext < presses.size() && presses[m_nReplayNext].time < now; ++m_nReplayNext) {
-        Take(presses[m_nReplayNext].input, presses[m_nReplayNext].time);
+    if (m_replay) {
+        m_nReplayNext = m_replay->TakeBefore(*this, m_nReplayNext, now);
     }
 }
 
